@@ -1,0 +1,142 @@
+#include "sound.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr int kSampleRate = 8000;
+constexpr int kMarkerSamples = 16;
+constexpr int kMinimumMarkerRun = 4;  // a shorter run is not taken for a start
+constexpr int kMaximumId = 1000;
+
+// Marker and body values of all ids are pairwise distinct, non-zero and never silence.
+int16_t MarkerValue(int id) { return static_cast<int16_t>(2000 + 20 * id); }
+int16_t BodyValue(int id) { return static_cast<int16_t>(2000 + 20 * id + 10); }
+
+int IdOfMarker(int16_t sample) {
+    const int offset = sample - 2000;
+    if (offset <= 0 || offset % 20 != 0 || offset / 20 > kMaximumId) return 0;
+    return offset / 20;
+}
+
+void Append32(std::string& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+void Append16(std::string& out, uint16_t value) {
+    out.push_back(static_cast<char>(value & 0xFF));
+    out.push_back(static_cast<char>(value >> 8));
+}
+
+std::string CapturePath() {
+    const char* path = std::getenv("CB_CAPTURE_FILE");
+    return path ? path : "";
+}
+
+HANDLE OpenCapture() {
+    return CreateFileA(CapturePath().c_str(), GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Only whole samples from the mark on; a sample being written at the very end is left for later.
+std::vector<int16_t> SamplesFrom(uint64_t mark) {
+    std::vector<int16_t> samples;
+    HANDLE file = OpenCapture();
+    if (file == INVALID_HANDLE_VALUE) return samples;
+    LARGE_INTEGER size = {};
+    GetFileSizeEx(file, &size);
+    const uint64_t end = static_cast<uint64_t>(size.QuadPart);
+    if (end > mark) {
+        samples.resize(static_cast<size_t>((end - mark) / 2));
+        LARGE_INTEGER start = {};
+        start.QuadPart = static_cast<LONGLONG>(mark);
+        SetFilePointerEx(file, start, nullptr, FILE_BEGIN);
+        DWORD read = 0;
+        ReadFile(file, samples.data(), static_cast<DWORD>(samples.size() * 2), &read, nullptr);
+        samples.resize(read / 2);
+    }
+    CloseHandle(file);
+    return samples;
+}
+
+}  // namespace
+
+int NextSoundId() {
+    static int next = 0;
+    next = next % kMaximumId + 1;
+    return next;
+}
+
+std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
+    const int samples = kSampleRate * milliseconds / 1000;
+    const uint32_t dataBytes = static_cast<uint32_t>(samples) * 2;
+    std::string wav = "RIFF";
+    Append32(wav, 36 + dataBytes);
+    wav += "WAVEfmt ";
+    Append32(wav, 16);
+    Append16(wav, 1);  // PCM
+    Append16(wav, 1);  // mono
+    Append32(wav, kSampleRate);
+    Append32(wav, kSampleRate * 2);
+    Append16(wav, 2);
+    Append16(wav, 16);
+    wav += "data";
+    Append32(wav, dataBytes);
+    for (int i = 0; i < samples; ++i) {
+        Append16(wav, static_cast<uint16_t>(i < kMarkerSamples ? MarkerValue(id) : BodyValue(id)));
+    }
+    const std::string path = dir + "\\sound-" + std::to_string(id) + ".wav";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file) {
+        std::fwrite(wav.data(), 1, wav.size(), file);
+        std::fclose(file);
+    }
+    return path;
+}
+
+std::vector<int> DecodeSoundStarts(const std::vector<int16_t>& samples) {
+    std::vector<int> starts;
+    size_t i = 0;
+    while (i < samples.size()) {
+        size_t end = i + 1;
+        while (end < samples.size() && samples[end] == samples[i]) ++end;
+        const int id = IdOfMarker(samples[i]);
+        if (id != 0 && end - i >= static_cast<size_t>(kMinimumMarkerRun)) starts.push_back(id);
+        i = end;
+    }
+    return starts;
+}
+
+Capture::Capture() { Mark(); }
+
+bool Capture::Available() {
+    HANDLE file = OpenCapture();
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+void Capture::Mark() { mark_ = CaptureFileSize(); }
+
+uint64_t Capture::Bytes() const {
+    const uint64_t size = CaptureFileSize();
+    return size > mark_ ? size - mark_ : 0;
+}
+
+std::vector<int> Capture::Starts() const { return DecodeSoundStarts(SamplesFrom(mark_)); }
+
+int Capture::Count(int id) const {
+    int count = 0;
+    for (int started : Starts()) count += started == id ? 1 : 0;
+    return count;
+}
+
+uint64_t CaptureFileSize() {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(CapturePath().c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}

@@ -1,0 +1,84 @@
+// The key watcher: walks the sound list again and again, asks for the keys of each entry and
+// plays the entry's sound, synchronously, when they are pressed. It keeps no copy of the list.
+#include "watcher.h"
+
+#include <mmsystem.h>
+
+#include "../app/app.h"
+#include "../soundlist/soundlist.h"
+#include "../support/numtext.h"
+
+HANDLE g_keyWatcher = nullptr;
+
+namespace {
+
+// How AddEntry pauses the watcher without SuspendThread (which can stop it inside the allocator
+// or another lock that the user-interface thread then needs): a manual-reset event, set while
+// the watcher may run, that the watcher waits on immediately before each row read and before
+// each sound. Pausing and resuming only reset and set it, so the user-interface thread never
+// waits for the watcher, for a sound or for anything that needs its own messages.
+//
+// The remaining window: a call that has passed its wait just before the pause still goes out.
+// For a row read that is harmless, since the read is a message that the user-interface thread
+// serves only when it next retrieves messages, after AddEntry has returned. A sound, though, can
+// start during the pause: at most one, whose wait returned a few instructions (or one
+// preemption of the watcher) before the pause. The pass keeps its row count and index while it
+// waits, so after the resume it goes on exactly where it stopped.
+HANDLE g_mayRun = nullptr;
+
+void WaitWhilePaused() { WaitForSingleObject(g_mayRun, INFINITE); }
+
+// Any non-zero state counts, the "pressed since last asked" low bit included: a tap released
+// while another sound played still plays. Intended.
+bool KeyCountsAsPressed(const char* keyText) {
+    return GetAsyncKeyState(TruncateToInt32(TextToNumber(keyText))) != 0;
+}
+
+bool EntryKeysPressed(const char* key1, const char* key2) {
+    // Decided before any truncation, so "0.5" makes a two-key entry whose second code is 0.
+    if (TextToNumber(key2) > 0) {
+        const bool first = KeyCountsAsPressed(key1);
+        const bool second = KeyCountsAsPressed(key2);  // asked whatever the first answer was
+        return first && second;
+    }
+    return KeyCountsAsPressed(key1);
+}
+
+HWND SoundList() { return MainControl(IDC_SOUND_LIST); }
+
+}  // namespace
+
+void StartKeyWatcher() {
+    g_mayRun = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    DWORD threadId = 0;
+    g_keyWatcher = CreateThread(nullptr, 0, KeyWatcherProc, nullptr, 0, &threadId);
+}
+
+// The texts are zero-filled once and then only overwritten by the reads: a read that delivers
+// nothing leaves the previous row's text in place.
+DWORD WINAPI KeyWatcherProc(LPVOID) {
+    char key1[KEY_TEXT_LIMIT] = {};
+    char key2[KEY_TEXT_LIMIT] = {};
+    char path[PATH_TEXT_LIMIT] = {};
+    for (;;) {
+        // Counted once per pass: rows changed meanwhile are seen by the next pass.
+        const int rows = static_cast<int>(SendMessageA(SoundList(), LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            WaitWhilePaused();
+            GetListItemText(SoundList(), row, 0, key1, KEY_TEXT_LIMIT);
+            WaitWhilePaused();
+            GetListItemText(SoundList(), row, 1, key2, KEY_TEXT_LIMIT);
+            WaitWhilePaused();
+            GetListItemText(SoundList(), row, 2, path, PATH_TEXT_LIMIT);
+            if (EntryKeysPressed(key1, key2)) {
+                WaitWhilePaused();
+                PlaySoundA(path, nullptr, SND_FILENAME);
+            }
+        }
+        Sleep(16);
+    }
+}
+
+void PauseKeyWatcher() { ResetEvent(g_mayRun); }
+
+void ResumeKeyWatcher() { SetEvent(g_mayRun); }
