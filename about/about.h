@@ -1,0 +1,6 @@
+// The modal "Version" window.
+#pragma once
+
+#include <windows.h>
+
+int ShowModalWindow(HWND owner, const char* windowName);

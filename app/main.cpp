@@ -1,0 +1,13 @@
+#include "app/app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    CreateSharedResources();
+    // Without a main window nothing could ever end the message loop.
+    if (CreateMainWindow() == nullptr) {
+        MessageBoxA(nullptr, "メインウインドウを作成できませんでした。", "ChordBell",
+                    MB_ICONERROR | MB_OK);
+        ExitProcess(0);
+    }
+    RunMessageLoop();
+    ExitProcess(0);  // the exit code is 0 however the loop ended
+}

@@ -1,0 +1,72 @@
+# The Windows program and the tests that run it under Wine.
+enable_language(RC)
+
+# UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
+add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
+add_compile_definitions(WIN32_LEAN_AND_MEAN STRICT _WIN32_WINNT=0x0600 WINVER=0x0600)
+set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS
+  ${CMAKE_SOURCE_DIR}/app/*.cpp
+  ${CMAKE_SOURCE_DIR}/soundlist/*.cpp
+  ${CMAKE_SOURCE_DIR}/watcher/*.cpp
+  ${CMAKE_SOURCE_DIR}/tray/*.cpp
+  ${CMAKE_SOURCE_DIR}/about/*.cpp)
+list(REMOVE_ITEM CB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
+list(REMOVE_ITEM CB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/support/numtext.cpp
+  ${CMAKE_SOURCE_DIR}/soundlist/inifile.cpp ${CMAKE_SOURCE_DIR}/app/placement.cpp)
+
+add_library(chordbell_core STATIC ${CB_CORE_SOURCES})
+target_link_libraries(chordbell_core PUBLIC chordbell_portable
+  comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32)
+
+add_executable(chordbell WIN32 app/main.cpp resources/chordbell.rc)
+target_link_libraries(chordbell PRIVATE chordbell_core ${CB_STATIC_LINK})
+# Reproducible binaries: no time stamp in the PE header.
+target_link_options(chordbell PRIVATE -Wl,--no-insert-timestamp -s)
+
+if(CB_TESTS)
+  find_path(CB_GTEST_SOURCE_DIR CMakeLists.txt PATHS /usr/src/googletest NO_DEFAULT_PATH
+    NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+  set(gtest_disable_pthreads OFF CACHE BOOL "" FORCE)
+  set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(${CB_GTEST_SOURCE_DIR} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+  # GoogleTest's own sources are not ours to hold to -Werror.
+  target_compile_options(gtest PRIVATE -Wno-error)
+  target_compile_options(gtest_main PRIVATE -Wno-error)
+
+  file(GLOB CB_WINE_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/common/*.cpp)
+  add_library(wine_test_common STATIC ${CB_WINE_COMMON})
+  target_link_libraries(wine_test_common PUBLIC chordbell_core gtest)
+  target_include_directories(wine_test_common PUBLIC ${CMAKE_SOURCE_DIR})
+
+  # The platform-free tests run here too, from the same sources.
+  file(GLOB CB_PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+  add_executable(portable_tests ${CB_PORTABLE_TESTS})
+  target_link_libraries(portable_tests PRIVATE chordbell_portable gtest_main ${CB_STATIC_LINK})
+  target_compile_definitions(portable_tests PRIVATE CB_UNDER_WINE=1)
+
+  # One GoogleTest program per area: every Wine process costs seconds to start.
+  file(GLOB CB_WINE_AREAS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/wine/*)
+  foreach(area_dir ${CB_WINE_AREAS})
+    get_filename_component(area ${area_dir} NAME)
+    if(NOT IS_DIRECTORY ${area_dir} OR area STREQUAL "common")
+      continue()
+    endif()
+    file(GLOB area_sources CONFIGURE_DEPENDS ${area_dir}/*.cpp)
+    if(NOT area_sources)
+      continue()
+    endif()
+    add_executable(${area}_tests ${area_sources} resources/chordbell.rc)
+    target_link_libraries(${area}_tests PRIVATE wine_test_common ${CB_STATIC_LINK})
+  endforeach()
+
+  # Helper programs that tests start as processes of their own (key pressers and the like).
+  file(GLOB CB_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/tools/*.cpp)
+  foreach(tool_source ${CB_TOOLS})
+    get_filename_component(tool ${tool_source} NAME_WE)
+    add_executable(${tool} ${tool_source})
+    target_link_libraries(${tool} PRIVATE chordbell_portable user32 kernel32 winmm ${CB_STATIC_LINK})
+  endforeach()
+endif()
