@@ -1,7 +1,8 @@
-#include <commctrl.h>
-
 #include "about/about.h"
 #include "app/app.h"
+
+#include <commctrl.h>
+
 #include "soundlist/soundlist.h"
 #include "tray/tray.h"
 #include "watcher/watcher.h"

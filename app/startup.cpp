@@ -1,8 +1,8 @@
-#include <commctrl.h>
-
 #include <cstddef>
 
 #include "app/app.h"
+
+#include <commctrl.h>
 
 SharedState g_shared;
 

@@ -38,7 +38,7 @@ if(CB_TESTS)
 
   file(GLOB CB_WINE_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/common/*.cpp)
   add_library(wine_test_common STATIC ${CB_WINE_COMMON})
-  target_link_libraries(wine_test_common PUBLIC chordbell_core gtest)
+  target_link_libraries(wine_test_common PUBLIC chordbell_core gtest_main)
   target_include_directories(wine_test_common PUBLIC ${CMAKE_SOURCE_DIR})
 
   # The platform-free tests run here too, from the same sources.

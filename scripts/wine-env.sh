@@ -16,7 +16,7 @@ cb_wine_env() {
   # No Mono or Gecko download prompts in a prefix that has no network.
   export WINEDLLOVERRIDES="mscoree,mshtml=;${WINEDLLOVERRIDES:-}"
   # Without the Japanese locale Wine falls back to code page 1252.
-  export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+  export LANG=ja_JP.UTF-8
 }
 
 cb_display() {
@@ -46,6 +46,10 @@ cb_wine_boot() {
     "$CB_WINESERVER64" -w
     [ -n "$was_on" ] && echo 1 > "$qemu"
     [ -f "$WINEPREFIX/system.reg" ] || { echo "wine-env: could not create $WINEPREFIX" >&2; return 1; }
+    # The program asks for "ＭＳ Ｐゴシック"; without a proportional stand-in Wine picks a
+    # monospaced face and the captions no longer fit their controls.
+    "$CB_WINE64" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' \
+      /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
   fi
   "$CB_WINESERVER64" -p 2>/dev/null || true
 }
