@@ -2,9 +2,13 @@
 enable_language(RC)
 
 # UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
-add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
 add_compile_definitions(WIN32_LEAN_AND_MEAN STRICT _WIN32_WINNT=0x0600 WINVER=0x0600)
-set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
+if(MSVC)
+  set(CB_STATIC_LINK "")
+else()
+  add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
+  set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
+endif()
 
 file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/*.cpp
@@ -22,8 +26,10 @@ target_link_libraries(chordbell_core PUBLIC chordbell_portable
 
 add_executable(chordbell WIN32 app/main.cpp resources/chordbell.rc)
 target_link_libraries(chordbell PRIVATE chordbell_core ${CB_STATIC_LINK})
-# Reproducible binaries: no time stamp in the PE header.
-target_link_options(chordbell PRIVATE -Wl,--no-insert-timestamp -s)
+if(NOT MSVC)
+  # Reproducible binaries: no time stamp in the PE header.
+  target_link_options(chordbell PRIVATE -Wl,--no-insert-timestamp -s)
+endif()
 
 if(CB_TESTS)
   find_path(CB_GTEST_SOURCE_DIR CMakeLists.txt PATHS /usr/src/googletest NO_DEFAULT_PATH
