@@ -1,6 +1,7 @@
 // The reading rules are those of the platform's private-profile functions as Wine implements
 // them, checked against them under Wine: the text is cut into lines, each line is trimmed of
-// blanks, a line that starts with "[" and has a "]" after it opens a section, every other
+// blanks, a line that starts with "[" and has a "]" after it opens a section (named by what
+// lies between the "[" and the last "]", trimmed), every other
 // non-blank line is a key with or without an "=", the first of two sections or keys of the same
 // name wins, names compare without regard to the case of ASCII letters. Where the platform
 // changes a file as a whole (it rewrites every line), this text keeps every line it does not
@@ -166,7 +167,7 @@ uint32_t ParseInteger(std::string_view text) {
 std::string EncodeValue(std::string_view value) {
     size_t end = value.size();
     for (size_t i = 0; i < value.size(); i += CharWidth(value, i)) {
-        if (value[i] == '\0' || value[i] == '\n') {
+        if (value[i] == '\0' || value[i] == '\n' || value[i] == '\r') {
             end = i;
             break;
         }
@@ -202,18 +203,13 @@ IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength
 
 IniText::IniText() : sections_(1) { byName_.emplace("", 0); }
 
-// Lines end at LF characters; past the last LF of the text they end at CR characters, so a file
-// with CR line ends reads line by line, while a CR before an LF stays inside its line.
+// Lines end at CR, LF or CR LF, as the platform reads them.
 IniText::IniText(std::string_view text) : IniText() {
-    size_t lastLf = kNone;
-    for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
-        if (text[i] == '\n') lastLf = i;
-    }
     size_t start = 0;
     for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
-        const char lineEnd = lastLf != kNone && i <= lastLf ? '\n' : '\r';
-        if (text[i] != lineEnd) continue;
+        if (text[i] != '\n' && text[i] != '\r') continue;
         AddLine(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
     if (start < text.size()) AddLine(text.substr(start));
@@ -226,9 +222,8 @@ void IniText::AddLine(std::string_view line) {
         return;
     }
     if (shape.bracket != kNone) {
-        const size_t nameStart = shape.first + 1;
-        byName_.emplace(Fold(line.substr(nameStart, NulCutEnd(line, nameStart, shape.bracket) - nameStart)),
-                        sections_.size());
+        const std::string_view name = line.substr(shape.first + 1, shape.bracket - shape.first - 1);
+        byName_.emplace(Fold(Trimmed(name)), sections_.size());
         Section& section = sections_.emplace_back();
         section.lines.emplace_back(line);
         section.contentEnd = 1;
@@ -343,11 +338,6 @@ std::string IniText::Text() const {
     text.reserve(size);
     for (const Section& section : sections_) {
         for (std::string_view line : section.lines) {
-            const size_t last = LastCharStart(line);
-            if (last != kNone && line[last] == '\r') {
-                text.append(line).push_back('\n');
-                continue;
-            }
             if (EndsWithLoneLeadByte(line)) line.remove_suffix(1);
             text.append(line).append("\r\n");
         }
