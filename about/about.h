@@ -4,3 +4,6 @@
 #include <windows.h>
 
 int ShowModalWindow(HWND owner, const char* windowName);
+
+// Test seam: the link button's shell request goes through this pointer.
+extern void (*g_openWithShell)(const char* target, const char* parameters);

@@ -1,0 +1,229 @@
+#include "about/about.h"
+
+#include <shellapi.h>
+
+#include "app/app.h"
+
+namespace {
+
+constexpr char kAboutWindowName[] = "Version";
+constexpr char kVersionText[] = "0.05";
+// The link button's caption and the address it opens are one and the same text.
+constexpr char kArtistSite[] = "http://mirune.example/";
+// The author's credit; short enough for its 57-pixel label also in a fixed-pitch substitute
+// of the about font.
+constexpr char kCreditText[] = "by 鐘の音";
+
+enum AboutControlId : int {
+    IDC_ABOUT_NAME = 1004,
+    IDC_ABOUT_CREDIT = 1005,
+    IDC_ABOUT_VERSION_LABEL = 1006,
+    IDC_ABOUT_LINK = 1008,
+    IDC_ABOUT_VERSION_BOX = 1013,
+    IDC_ABOUT_EDITION = 1017,
+    IDC_ABOUT_ICON_CREDIT = 1018,
+    IDC_ABOUT_ARTIST_CREDIT = 1019,
+    IDC_ABOUT_PICTURE_FRAME = 1020,
+};
+
+struct AboutControlDef {
+    int id;
+    const char* className;
+    const char* text;
+    DWORD exStyle;
+    DWORD style;
+    int x, y, width, height;
+};
+
+const DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;  // a left-aligned label or a push button
+
+// Creation order is table order.
+const AboutControlDef kAboutControls[] = {
+    {IDC_ABOUT_NAME, "STATIC", "Chord Bell", 0, kLabelStyle, 330, 52, 75, 12},
+    {IDC_ABOUT_CREDIT, "STATIC", kCreditText, 0, kLabelStyle, 457, 99, 57, 12},
+    {IDC_ABOUT_VERSION_LABEL, "STATIC", "Version", 0, kLabelStyle, 347, 78, 43, 12},
+    {IDC_ABOUT_VERSION_BOX, "STATIC", "", WS_EX_STATICEDGE, kLabelStyle | SS_CENTER, 396, 78, 50,
+     15},
+    {IDC_ABOUT_EDITION, "STATIC", "Edition.", 0, kLabelStyle, 457, 78, 50, 12},
+    {IDC_ABOUT_ICON_CREDIT, "STATIC", "アイコンは", 0, kLabelStyle, 330, 171, 59, 12},
+    {IDC_ABOUT_ARTIST_CREDIT, "STATIC", "Mirune様に描いて頂きました", 0, kLabelStyle, 347, 188,
+     161, 12},
+    {IDC_ABOUT_LINK, "BUTTON", kArtistSite, WS_EX_DLGMODALFRAME, kLabelStyle, 329, 205, 181, 30},
+    {IDC_ABOUT_PICTURE_FRAME, "STATIC", "", 0, kLabelStyle | SS_ETCHEDFRAME, 5, 4, 303, 303},
+};
+
+constexpr int kPictureX = 1, kPictureY = 1;  // one pixel inside the etched frame
+constexpr int kPictureSize = 300;
+
+// Written on creation and again by WM_INITDIALOG; never cleared.
+HWND g_aboutWindow;
+
+// A window's device context from GetDC, released when the scope ends.
+class WindowDc {
+  public:
+    explicit WindowDc(HWND window) : window_(window), dc_(GetDC(window)) {}
+    ~WindowDc() { ReleaseDC(window_, dc_); }
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HWND window_;
+    HDC dc_;
+};
+
+// A memory device context compatible with another, deleted when the scope ends.
+class MemoryDc {
+  public:
+    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDc() { DeleteDC(dc_); }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
+// A bitmap resource of this module, deleted when the scope ends.
+class ResourceBitmap {
+  public:
+    explicit ResourceBitmap(int id)
+        : bitmap_(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id))) {}
+    ~ResourceBitmap() { DeleteObject(bitmap_); }
+    ResourceBitmap(const ResourceBitmap&) = delete;
+    ResourceBitmap& operator=(const ResourceBitmap&) = delete;
+    HBITMAP get() const { return bitmap_; }
+
+  private:
+    HBITMAP bitmap_;
+};
+
+// Selects an object into a device context and puts the previous one back when the scope ends,
+// so the device context never holds an object deleted before it.
+class ScopedSelect {
+  public:
+    ScopedSelect(HDC dc, HGDIOBJ object) : dc_(dc), previous_(SelectObject(dc, object)) {}
+    ~ScopedSelect() { SelectObject(dc_, previous_); }
+    ScopedSelect(const ScopedSelect&) = delete;
+    ScopedSelect& operator=(const ScopedSelect&) = delete;
+
+  private:
+    HDC dc_;
+    HGDIOBJ previous_;
+};
+
+void OpenWithShell(const char* target, const char* parameters) {
+    ShellExecuteA(nullptr, "open", target, parameters, nullptr, SW_SHOWNORMAL);
+}
+
+void OpenArtistSite() {
+    if (MessageBoxA(g_aboutWindow, "Mirune様のサイトを開きます", "確認",
+                    MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) {
+        return;
+    }
+    g_openWithShell(kArtistSite, nullptr);
+}
+
+// The picture is loaded and freed at every paint and drawn straight into the frame control,
+// over whatever the control drew, not into the about window's own paint context.
+void PaintAboutBitmap() {
+    WindowDc mainDc(g_shared.mainWindow);
+    ResourceBitmap picture(IDB_ABOUT_PICTURE);
+    MemoryDc memory(mainDc.get());
+    ScopedSelect selected(memory.get(), picture.get());
+    WindowDc frameDc(GetDlgItem(g_aboutWindow, IDC_ABOUT_PICTURE_FRAME));
+    BitBlt(frameDc.get(), kPictureX, kPictureY, kPictureSize, kPictureSize, memory.get(), 0, 0,
+           SRCCOPY);
+}
+
+// The owner is enabled before the window goes, so that the system activates it rather than
+// some other program's window. The quit message ends the modal loop alone.
+void CloseAboutWindow(HWND window, int exitCode) {
+    EnableWindow(GetWindow(window, GW_OWNER), TRUE);
+    DestroyWindow(window);
+    PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
+}
+
+void CreateAboutControls(HWND window) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (const AboutControlDef& c : kAboutControls) {
+        CreateWindowExA(c.exStyle, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
+                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
+                        nullptr);
+        SendMessageA(GetDlgItem(window, c.id), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(g_shared.aboutFont), 0);
+    }
+}
+
+void OnInitDialog(HWND window) {
+    g_aboutWindow = window;
+    CreateAboutControls(window);
+    CenterWindowOnWindow(g_shared.mainWindow, window, 0, 0);
+    SetDlgItemTextA(window, IDC_ABOUT_VERSION_BOX, kVersionText);
+}
+
+void OnPaint(HWND window) {
+    PAINTSTRUCT paint;
+    BeginPaint(window, &paint);
+    PaintAboutBitmap();
+    EndPaint(window, &paint);
+}
+
+// Escape arrives here as IDCANCEL and, like every command but the link button's click, does
+// nothing: the window closes only through WM_CLOSE.
+void OnCommand(WPARAM wParam) {
+    if (LOWORD(wParam) == IDC_ABOUT_LINK && HIWORD(wParam) == BN_CLICKED) OpenArtistSite();
+}
+
+LRESULT CALLBACK AboutWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_INITDIALOG: OnInitDialog(window); return 0;
+        case WM_PAINT: OnPaint(window); return 0;
+        case WM_CLOSE: CloseAboutWindow(window, 0); return 0;
+        case WM_DESTROY: return 0;
+        case WM_COMMAND: OnCommand(wParam); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Serves every window of the thread, the disabled owner included, until a WM_QUIT arrives.
+int RunModalLoop(HWND owner) {
+    MSG msg = {};
+    for (;;) {
+        BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+        if (got == 0 || got == -1) break;
+        if (!IsDialogMessageA(g_aboutWindow, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // An owner destroyed while this window was open (a WM_CLOSE posted to the disabled main
+    // window from outside) posted the program's own quit message, which this loop took: pass
+    // it on, or the main loop would wait for ever with no window left.
+    if (!IsWindow(owner)) PostQuitMessage(static_cast<int>(msg.wParam));
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace
+
+void (*g_openWithShell)(const char* target, const char* parameters) = OpenWithShell;
+
+// Without a window there would be nothing left to close and enable the owner again, so a
+// failed creation returns at once with the owner untouched.
+int ShowModalWindow(HWND owner, const char* windowName) {
+    if (lstrcmpA(windowName, kAboutWindowName) != 0) return 0;
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    g_aboutWindow = CreateWindowExA(0, "NORMALDLG", kAboutWindowName, WS_CAPTION | WS_SYSMENU,
+                                    CW_USEDEFAULT, CW_USEDEFAULT, 530, 340, owner, nullptr,
+                                    instance, nullptr);
+    if (g_aboutWindow == nullptr) return 0;
+    // Creation went through the class's default procedure; from here on this one serves it.
+    SetWindowLongPtrA(g_aboutWindow, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(AboutWindowProc));
+    SendMessageA(g_aboutWindow, WM_INITDIALOG, 0, 0);
+    SendMessageA(g_aboutWindow, WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP_ICON))));
+    ShowWindow(g_aboutWindow, SW_SHOW);
+    EnableWindow(owner, FALSE);
+    return RunModalLoop(owner);
+}
