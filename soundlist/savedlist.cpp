@@ -1,0 +1,213 @@
+// The saved list file data.ini: read whole once at start, written whole at close. The file is
+// never changed in place: a save writes the new text beside it and then puts it in its place in
+// one step, so a crash or a full disk leaves the previous file as it was.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <new>
+#include <string>
+
+#include "../app/app.h"
+#include "../support/numtext.h"
+#include "inifile.h"
+#include "soundlist.h"
+
+// Called with the new text flushed under its temporary name, before it replaces the file: the
+// moment at which a crash would leave both files on disk. Tests look at the folder then.
+void (*g_beforeSavedListReplace)(const char* temporaryPath) = nullptr;
+
+namespace {
+
+char g_savedListPath[1024];
+
+// No list this program writes comes near it; a count beyond it ("LIST=2147483647") would
+// otherwise keep start-up filling the list for hours and exhaust memory.
+constexpr int32_t kMaxLoadedRows = 100000;
+
+// 100,000 rows of the longest texts come to about 110 MB; anything larger is not a saved list
+// and is left alone rather than read into memory.
+constexpr LONGLONG kMaxFileBytes = 256LL << 20;
+
+enum class ReadResult { Read, Missing, Failed };
+
+ReadResult ReadWholeFile(const char* path, std::string* bytes) {
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
+                                                                             : ReadResult::Failed;
+    }
+    LARGE_INTEGER size = {};
+    bool read = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileBytes;
+    if (read) {
+        bytes->resize(static_cast<size_t>(size.QuadPart));
+        DWORD done = 0;
+        read = ReadFile(file, bytes->data(), static_cast<DWORD>(size.QuadPart), &done, nullptr) &&
+               done == size.QuadPart;
+    }
+    CloseHandle(file);
+    return read ? ReadResult::Read : ReadResult::Failed;
+}
+
+std::string WideToAnsi(const std::wstring& wide) {
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr,
+                        nullptr);
+    return text;
+}
+
+// The platform reads a file with a UTF-8 or UTF-16 mark in that encoding; the program's texts
+// are ANSI, so such a file is read as its ANSI equivalent (and saved as ANSI).
+std::string ToAnsi(const std::string& bytes) {
+    size_t markLength = 0;
+    const IniTextEncoding encoding = DetectIniTextEncoding(bytes, &markLength);
+    const char* body = bytes.data() + markLength;
+    const size_t bodyLength = bytes.size() - markLength;
+    std::wstring wide;
+    switch (encoding) {
+        case IniTextEncoding::Ansi:
+            return bytes;
+        case IniTextEncoding::Utf8:
+            wide.resize(static_cast<size_t>(
+                MultiByteToWideChar(CP_UTF8, 0, body, static_cast<int>(bodyLength), nullptr, 0)));
+            MultiByteToWideChar(CP_UTF8, 0, body, static_cast<int>(bodyLength), wide.data(),
+                                static_cast<int>(wide.size()));
+            break;
+        case IniTextEncoding::Utf16LE:
+        case IniTextEncoding::Utf16BE:
+            wide.resize(bodyLength / 2);
+            for (size_t i = 0; i < wide.size(); ++i) {
+                const auto first = static_cast<unsigned char>(body[2 * i]);
+                const auto second = static_cast<unsigned char>(body[2 * i + 1]);
+                wide[i] = static_cast<wchar_t>(encoding == IniTextEncoding::Utf16LE ? first | second << 8
+                                                                                    : first << 8 | second);
+            }
+            break;
+    }
+    return WideToAnsi(wide);
+}
+
+ReadResult ReadSavedList(IniText* text) {
+    std::string bytes;
+    const ReadResult result = ReadWholeFile(g_savedListPath, &bytes);
+    if (result == ReadResult::Read) *text = IniText(ToAnsi(bytes));
+    return result;
+}
+
+void InsertRows(const IniText& file, int32_t count) {
+    char key1[KEY_TEXT_LIMIT] = {};
+    char key2[KEY_TEXT_LIMIT] = {};
+    char path[PATH_TEXT_LIMIT] = {};
+    HWND list = MainControl(IDC_SOUND_LIST);
+    for (int32_t row = 0; row < count; ++row) {
+        const std::string section = "LIST" + NumberToText(row);
+        file.CopyString(section, "key1", "17", key1, KEY_TEXT_LIMIT);
+        file.CopyString(section, "key2", "88", key2, KEY_TEXT_LIMIT);
+        file.CopyString(section, "path", "Beep", path, PATH_TEXT_LIMIT);
+        InsertEntryRow(list, key1, key2, path);
+    }
+}
+
+// The same updates, in the same order, as a private-profile write per key would make.
+void WriteRows(IniText* file) {
+    HWND list = MainControl(IDC_SOUND_LIST);
+    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    file->SetString("LISTNUM", "LIST", NumberToText(count));
+    for (int row = 0; row < count; ++row) {
+        char key1[KEY_TEXT_LIMIT] = {};
+        char key2[KEY_TEXT_LIMIT] = {};
+        char path[PATH_TEXT_LIMIT] = {};
+        GetListItemText(list, row, 0, key1, KEY_TEXT_LIMIT);
+        GetListItemText(list, row, 1, key2, KEY_TEXT_LIMIT);
+        GetListItemText(list, row, 2, path, PATH_TEXT_LIMIT);
+        const std::string section = "LIST" + NumberToText(row);
+        file->SetString(section, "key1", key1);
+        file->SetString(section, "key2", key2);
+        file->SetString(section, "path", path);
+    }
+}
+
+bool WriteWholeFile(const char* path, const std::string& text) {
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool complete = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                          written == text.size() && FlushFileBuffers(file);
+    return CloseHandle(file) && complete;
+}
+
+// A read-only data.ini is one the user does not want written; the platform's replace would
+// refuse it on Windows, Wine's would not, so it is asked first.
+bool ReplaceSavedList(const std::string& text) {
+    if (g_savedListPath[0] == '\0') return false;
+    const DWORD attributes = GetFileAttributesA(g_savedListPath);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+    const std::string temporary = std::string(g_savedListPath) + ".tmp";
+    bool saved = WriteWholeFile(temporary.c_str(), text);
+    if (saved && g_beforeSavedListReplace) g_beforeSavedListReplace(temporary.c_str());
+    saved = saved && MoveFileExA(temporary.c_str(), g_savedListPath,
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!saved) DeleteFileA(temporary.c_str());
+    return saved;
+}
+
+}  // namespace
+
+// A current directory too long for the buffer would make lstrcatA write past it; the path then
+// stays empty, the load finds nothing and the save reports that it could not write.
+void InitSavedListPath() {
+    static const char kFileName[] = "\\data.ini";
+    std::memset(g_savedListPath, 0, sizeof g_savedListPath);
+    const DWORD length = GetCurrentDirectoryA(sizeof g_savedListPath, g_savedListPath);
+    if (length == 0 || length + sizeof kFileName > sizeof g_savedListPath) {
+        g_savedListPath[0] = '\0';
+        return;
+    }
+    lstrcatA(g_savedListPath, kFileName);
+}
+
+const char* SavedListPath() { return g_savedListPath; }
+
+// A file that cannot be read, or not held in memory, loads as no file: the list starts empty.
+void LoadSoundList() {
+    try {
+        IniText file;
+        ReadSavedList(&file);
+        const int32_t count = file.GetInt("LISTNUM", "LIST", 0);
+        InsertRows(file, count < kMaxLoadedRows ? count : kMaxLoadedRows);
+    } catch (const std::bad_alloc&) {
+    }
+}
+
+// A file that exists but cannot be read is not overwritten: its other content would be lost.
+bool SaveSoundList() {
+    try {
+        IniText file;
+        if (ReadSavedList(&file) == ReadResult::Failed) return false;
+        WriteRows(&file);
+        return ReplaceSavedList(file.Text());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+}
+
+// Closing after a failed save would lose every change since the start; the user may keep the
+// window open instead and try again (after making the file or folder writable).
+bool ConfirmCloseAfterFailedSave() {
+    const std::string text = std::string("リストを保存できませんでした。\r\n") + g_savedListPath +
+                             "\r\n\r\n保存せずに終了してもよろしいですか？";
+    return MessageBoxA(g_shared.mainWindow, text.c_str(), "Error", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) ==
+           IDYES;
+}
+
+void DeleteSavedData() {
+    if (MessageBoxA(g_shared.mainWindow, "保存データを削除します。よろしいですか？", "確認",
+                    MB_ICONQUESTION | MB_YESNO) == IDNO) {
+        return;
+    }
+    DeleteFileA(g_savedListPath);
+}
