@@ -87,8 +87,11 @@ inline std::string CheckFiniteText(double value, const std::string& text)
     if (negative && body == "0") {
         return "negative zero text";
     }
-    double written = std::strtod(text.c_str(), nullptr);
-    if (std::fabs(written - value) > MAX_RELATIVE_ERROR * std::fabs(value)) {
+    // In long double: the text of the largest double names a number beyond the double range,
+    // and the error allowed for the smallest ones is below it.
+    long double written = std::strtold(text.c_str(), nullptr);
+    long double exact = value;
+    if (std::fabs(written - exact) > MAX_RELATIVE_ERROR * std::fabs(exact)) {
         return "does not name the value";
     }
     double reread = TextToNumber(text.c_str());
@@ -96,9 +99,8 @@ inline std::string CheckFiniteText(double value, const std::string& text)
         return "reads back as a non-finite number";
     }
     // Read back, the exponent form gives its mantissa; the fixed form gives the value.
-    double expected = exponentForm ? std::strtod(body.substr(0, 16).c_str(), nullptr) *
-                                         (negative ? -1 : 1)
-                                   : written;
+    double expected = std::strtod((exponentForm ? text.substr(0, text.find('e')) : text).c_str(),
+                                  nullptr);
     if (std::fabs(reread - expected) > MAX_RELATIVE_ERROR * std::fabs(expected)) {
         return "reads back as a different number";
     }

@@ -1,0 +1,63 @@
+// Nanoseconds per conversion for the texts the key watcher reads on every pass and the
+// numbers the key capture and the saved list file write.
+#include "support/numtext.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+namespace {
+
+void ReadText(benchmark::State& state, const std::string& text)
+{
+    const char* chars = text.c_str();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(chars);
+        benchmark::DoNotOptimize(TextToNumber(chars));
+    }
+    state.SetLabel(text);
+}
+
+void WriteNumber(benchmark::State& state, double value)
+{
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(value);
+        benchmark::DoNotOptimize(NumberToText(value));
+    }
+    state.SetLabel(NumberToText(value));
+}
+
+// One call per iteration, cycling through the key codes.
+void WriteKeyCodes(benchmark::State& state)
+{
+    int code = 0;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(NumberToText(code));
+        code = (code + 1) & 255;
+    }
+    state.SetLabel("0 to 255");
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(ReadText, key, std::string("17"));
+BENCHMARK_CAPTURE(ReadText, key, std::string("88"));
+BENCHMARK_CAPTURE(ReadText, key, std::string("255"));
+BENCHMARK_CAPTURE(ReadText, one_key, std::string("-1"));
+BENCHMARK_CAPTURE(ReadText, hex, std::string("&H41"));
+BENCHMARK_CAPTURE(ReadText, octal, std::string("&O101"));
+BENCHMARK_CAPTURE(ReadText, hex_wrap, std::string("&HFFFFFFFFFFFFFFFF"));
+BENCHMARK_CAPTURE(ReadText, decimal, std::string("  -0012.50x"));
+BENCHMARK_CAPTURE(ReadText, decimal, std::string("3.14159"));
+BENCHMARK_CAPTURE(ReadText, long_decimal, std::string("1234567890123456789012.0123456789"));
+BENCHMARK_CAPTURE(ReadText, long_decimal, std::string(255, '7'));
+BENCHMARK_CAPTURE(ReadText, long_decimal, "0." + std::string(253, '3'));
+
+BENCHMARK(WriteKeyCodes);
+BENCHMARK_CAPTURE(WriteNumber, whole, 0.0);
+BENCHMARK_CAPTURE(WriteNumber, whole, 17.0);
+BENCHMARK_CAPTURE(WriteNumber, whole, -1.0);
+BENCHMARK_CAPTURE(WriteNumber, whole, 1999999.0);
+BENCHMARK_CAPTURE(WriteNumber, fraction, 2.0 / 3);
+BENCHMARK_CAPTURE(WriteNumber, exponent, 1e300);
+BENCHMARK_CAPTURE(WriteNumber, exponent, 1e-300);
