@@ -51,7 +51,8 @@ DigitRecord MakeDigitRecord(double value)
         ++record.point;
     }
     for (int& digit : record.digits) {
-        digit = static_cast<int>(m);  // m stays in [0, 10): (m - digit) < 1 times 10 rounds below 10
+        // m stays in [0, 10): a difference below 1 times 10 rounds to a double below 10.
+        digit = static_cast<int>(m);
         m = m - digit;
         m = m * 10;
     }

@@ -91,7 +91,8 @@ bool ExactWholeValue(const std::string& text, double& value)
     if (count == 0 || count > 15 || (at + count < text.size() && text[at + count] == '.')) {
         return false;
     }
-    double magnitude = static_cast<double>(std::strtoull(text.substr(at, count).c_str(), nullptr, 10));
+    std::string digits = text.substr(at, count);
+    double magnitude = static_cast<double>(std::strtoull(digits.c_str(), nullptr, 10));
     value = negative ? magnitude * -1 : magnitude;
     return true;
 }
