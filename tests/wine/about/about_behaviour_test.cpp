@@ -226,12 +226,14 @@ TEST_F(AboutBehaviour, PaintsThePictureOnePixelInsideTheFrameAndAgainWhenUncover
 
 // A WM_CLOSE posted to the disabled owner from outside destroys both windows; the quit message
 // that the owner's destruction posts must still reach the loop outside.
+LRESULT CALLBACK QuittingOwnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) PostQuitMessage(7);
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
 TEST_F(AboutBehaviour, OwnerDestroyedWhileOpenLeavesItsQuitMessageForTheOuterLoop) {
     WNDCLASSA wc = {};
-    wc.lpfnWndProc = [](HWND window, UINT message, WPARAM wParam, LPARAM lParam) -> LRESULT {
-        if (message == WM_DESTROY) PostQuitMessage(7);
-        return DefWindowProcA(window, message, wParam, lParam);
-    };
+    wc.lpfnWndProc = QuittingOwnerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
     wc.lpszClassName = "AboutTestOwner";
     RegisterClassA(&wc);
