@@ -125,8 +125,9 @@ void OpenArtistSite() {
     g_openWithShell(kArtistSite, nullptr);
 }
 
-// The picture is loaded and freed at every paint and drawn straight into the frame control,
-// over whatever the control drew, not into the about window's own paint context.
+// The picture is loaded and freed at every paint and drawn straight into the frame control's
+// own device context, not the about window's paint context. The control paints its etched edge
+// afterwards, over the picture's first row and column.
 void PaintAboutBitmap() {
     WindowDc mainDc(g_shared.mainWindow);
     ResourceBitmap picture(IDB_ABOUT_PICTURE);
@@ -207,6 +208,8 @@ int RunModalLoop(HWND owner) {
 
 }  // namespace
 
+// The one seam of this window: tests point it elsewhere to see the request without starting a
+// browser.
 void (*g_openWithShell)(const char* target, const char* parameters) = OpenWithShell;
 
 // Without a window there would be nothing left to close and enable the owner again, so a

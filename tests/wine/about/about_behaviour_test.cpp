@@ -176,7 +176,8 @@ std::vector<DWORD> FramePixels(HWND frame) {
     BitBlt(memory, 0, 0, 303, 303, frameDc, 0, 0, SRCCOPY);
     ReleaseDC(frame, frameDc);
     GdiFlush();
-    std::vector<DWORD> pixels(static_cast<const DWORD*>(bits), static_cast<const DWORD*>(bits) + 303 * 303);
+    const DWORD* first = static_cast<const DWORD*>(bits);
+    std::vector<DWORD> pixels(first, first + 303 * 303);
     SelectObject(memory, previous);
     DeleteDC(memory);
     DeleteObject(section);

@@ -20,7 +20,8 @@ BOOL CALLBACK FindByClass(HWND window, LPARAM param) {
     GetWindowThreadProcessId(window, &pid);
     char className[32] = {};
     GetClassNameA(window, className, sizeof className);
-    if (pid == found->pid && lstrcmpA(className, found->className) == 0 && IsWindowVisible(window)) {
+    if (pid == found->pid && lstrcmpA(className, found->className) == 0 &&
+        IsWindowVisible(window)) {
         found->window = window;
         return FALSE;
     }
@@ -84,7 +85,9 @@ TEST(AboutInTheProgram, ClosingItLeavesTheProgramRunningUntilItsMainWindowCloses
     std::string saved = dir + "\\data.ini";
     EXPECT_EQ(GetPrivateProfileIntA("LISTNUM", "LIST", -1, saved.c_str()), 0)
         << "the empty list was not saved";
-    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process.hProcess, 1);
+    if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+    }
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
 }

@@ -130,7 +130,8 @@ TEST_F(Tray, OtherMouseEventsOnTheIconDoNothing) {
 
 // The click test looks at the parameters only, whatever the message number.
 TEST_F(Tray, AnyMessageWithTheIconAndALeftPressRestores) {
-    for (UINT message : {kCallback, static_cast<UINT>(WM_USER + 1), static_cast<UINT>(WM_APP + 7)}) {
+    const UINT messages[] = {kCallback, WM_USER + 1, WM_APP + 7};
+    for (UINT message : messages) {
         SCOPED_TRACE(message);
         Store();
         SendMessageA(AppWindow(), message, 1, WM_LBUTTONDOWN);
