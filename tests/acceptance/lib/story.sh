@@ -338,3 +338,29 @@ save_list_rows() {
 
 # True when two images have the same pixels.
 same_pixels() { [ "$(compare -metric AE "$1" "$2" null: 2>&1)" = 0 ]; }
+
+# Writes the lines given into FILE, each ended with CR LF, as the program writes data.ini.
+write_ini() {
+  local file=$1
+  shift
+  printf '%s\r\n' "$@" > "$file"
+}
+
+# ---- message boxes ------------------------------------------------------------------------
+
+# Clicks the Nth button (from the left) of the message box titled TITLE. The buttons are the
+# lowest row of ink in the box.
+answer_box() {
+  local title=$1 n=$2 id rows xs
+  wait_for "the message box \"$title\"" 10 window_visible "$title"
+  id=$(window_id "$title")
+  read -r BX BY BW BH < <(geometry "$id")
+  wait_for "the message box to be painted" 5 screen spans y 4 "$BX" "$BY" "$BW" "$BH"
+  rows=($(screen spans y 4 "$BX" "$BY" "$BW" "$BH"))
+  local y=${rows[$((${#rows[@]} - 1))]}
+  xs=($(screen spans x 8 "$BX" $((y - 4)) "$BW" 8)) || fail "no buttons in the message box"
+  [ ${#xs[@]} -ge "$n" ] || fail "the message box shows ${#xs[@]} buttons, button $n wanted"
+  shot "$STEP-box"
+  click_at "${xs[$((n - 1))]}" "$y"
+  wait_for "the message box to close" 10 window_gone "$title"
+}
