@@ -13,6 +13,8 @@ Coordinates are screen pixels. Ink is any pixel darker than grey: text, arrows, 
   screen.py colour X Y              the pixel's colour as RRGGBB
   screen.py blob X Y W H            bounding box "X0 Y0 X1 Y1" of the pixels that differ from
                                     the rectangle's most common colour (nothing when none)
+  screen.py bottom X                 the top Y of the strip of one colour that ends at the
+                                    bottom of the screen in column X (a taskbar)
   screen.py closebox WX WY WW WH    centre "X Y" of the close button at the right end of the
                                     caption that Wine draws for a window in a virtual desktop
 Exits 1 when the thing is not there.
@@ -171,6 +173,12 @@ def main(argv):
         result = ["%02X%02X%02X" % p] if p else None
     elif command == "blob":
         result = blob(s, *map(int, args))
+    elif command == "bottom":
+        x = int(args[0])
+        y = s.height - 1
+        while y > 0 and s.at(x, y - 1) == s.at(x, s.height - 1):
+            y -= 1
+        result = [y]
     elif command == "closebox":
         result = close_box(s, *map(int, args))
     else:

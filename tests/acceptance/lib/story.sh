@@ -288,7 +288,8 @@ choose_file() {
 
 app_start() {
   cd "$FOLDER" || fail "no folder $FOLDER"
-  if [ "${1:-}" = desktop ]; then
+  APP_MODE=${1:-direct}
+  if [ "$APP_MODE" = desktop ]; then
     "$CB_WINE64" explorer /desktop=shell,1024x768 "$CB_EXE" > "$STORY_DIR/wine.log" 2>&1 &
   else
     "$CB_WINE64" "$CB_EXE" > "$STORY_DIR/wine.log" 2>&1 &
@@ -297,16 +298,29 @@ app_start() {
   wait_main_window
 }
 
-app_running() { kill -0 "$APP_PID" 2>/dev/null; }
-app_ended() { ! app_running; }
+# In a virtual desktop the program is a child of the desktop's explorer, not of this shell:
+# it is found by its name among the processes of this story's prefix.
+program_pids() {
+  local pid
+  for pid in $(pgrep -x chordbell.exe); do
+    tr '\0' '\n' < "/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" &&
+      echo "$pid"
+  done
+}
+app_ended() { [ -z "$(program_pids)" ]; }
 
+# Closes the main window with Alt+F4 (the keys go to the window under the pointer) and waits
+# for the program to end; started directly, it must end with exit code 0.
 app_close_with_alt_f4() {
+  click_at $((MAIN_X + 240)) $((MAIN_Y + 2))  # the window's own face, above the group box
   xdotool key alt+F4
   wait_for "the program to end" 30 app_ended
-  wait "$APP_PID"
-  local rc=$?
-  APP_PID=""
-  [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc, not 0"
+  if [ "$APP_MODE" = direct ]; then
+    wait "$APP_PID"
+    local rc=$?
+    APP_PID=""
+    [ "$rc" -eq 0 ] || fail "the program ended with exit code $rc, not 0"
+  fi
 }
 
 # ---- files --------------------------------------------------------------------------------
