@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds the release archives: build/dist/chordbell-VERSION-win32.zip (the 32-bit program, the
+# product) and chordbell-VERSION-win64.zip, each holding a folder with chordbell.exe and the
+# user README. Two runs on the same commit give the same bytes: every file gets the commit's
+# time, the zip carries no owner, no Unix time fields and no directory entries, its entries
+# are in a fixed order, and its DOS times are written in UTC. The program itself carries no
+# link time (see cmake/windows.cmake).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${CB_BUILD_DIR:-$root/build}
+export CB_BUILD_DIR=$build
+dist=$build/dist
+
+version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+[ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
+
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)
+fi
+if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
+  echo "package: note: the work tree has uncommitted changes; the archives hold them"
+fi
+
+bash "$root/scripts/setup.sh"
+bash "$root/scripts/build.sh" i686 x86_64 > "$build/package-build.log" 2>&1 ||
+  { tail -30 "$build/package-build.log"; echo "package: build failed; see $build/package-build.log" >&2; exit 1; }
+
+mkdir -p "$dist"
+stage=$(mktemp -d "$dist/stage.XXXXXX")
+trap 'rm -rf "$stage"' EXIT
+
+package() {  # arch suffix
+  local arch=$1 suffix=$2
+  local name=chordbell-$version-$suffix
+  local folder=$stage/$name
+  mkdir -p "$folder"
+  cp "$build/$arch/chordbell.exe" "$folder/chordbell.exe"
+  # Windows' Notepad wants CR LF.
+  sed "s/@VERSION@/$version/; s/\$/\r/" "$root/packaging/README-user.txt" > "$folder/README.txt"
+  chmod 0755 "$folder/chordbell.exe"
+  chmod 0644 "$folder/README.txt"
+  find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+  rm -f "$dist/$name.zip"
+  (cd "$stage" && find "$name" -type f | LC_ALL=C sort |
+     TZ=UTC zip -X -D -q -9 "$dist/$name.zip" -@)
+  echo "package: $dist/$name.zip"
+}
+
+package i686 win32
+package x86_64 win64
+(cd "$dist" && sha256sum "chordbell-$version-win32.zip" "chordbell-$version-win64.zip")
