@@ -22,6 +22,7 @@ if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" 
 fi
 
 bash "$root/scripts/setup.sh"
+mkdir -p "$build"
 bash "$root/scripts/build.sh" i686 x86_64 > "$build/package-build.log" 2>&1 ||
   { tail -30 "$build/package-build.log"; echo "package: build failed; see $build/package-build.log" >&2; exit 1; }
 

@@ -11,7 +11,7 @@
 #   wait_for "what" SECS CMD...   polls CMD until it succeeds; fails the step after SECS
 #   app_start [desktop]           starts the program in the story's folder (in a Wine virtual
 #                                 desktop with "desktop") and waits for its painted window
-#   click_control ID              clicks the centre of a main window control (client coords)
+#   click_control NAME            clicks the centre of a main window control (see CONTROL)
 #   choose_in_menu BAR ITEM       opens menu bar item BAR (1-3) and clicks popup item ITEM
 #   choose_file WINPATH           fills the open-file dialog's name box and clicks 開く
 #   press_for_sound NAME KEY...   holds the keys until sound NAME has played once more
