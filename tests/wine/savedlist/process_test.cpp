@@ -114,6 +114,18 @@ TEST(SavedListProgram, ClosingWritesTheListBackInTheOtherOrder) {
     EXPECT_EQ(ReadBytes(program.DataFile()), kSwapped);
 }
 
+TEST(SavedListProgram, AfterDeletingTheSavedDataClosingWritesTheFileAgain) {
+    Program program(ExampleFile());
+    HWND window = program.Start();
+    ASSERT_NE(window, nullptr);
+    PostMessageA(window, WM_COMMAND, IDM_DELETE_SAVED_DATA, 0);
+    EXPECT_EQ(program.Answer("確認", IDYES), "保存データを削除します。よろしいですか？");
+    EXPECT_TRUE(PumpUntil([&] { return !FileExists(program.DataFile()); }));
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(program.WaitForExit());
+    EXPECT_EQ(ReadBytes(program.DataFile()), kSwapped);
+}
+
 TEST(SavedListProgram, TheEndOfTheSessionSavesTheList) {
     Program program(ExampleFile());
     HWND window = program.Start();

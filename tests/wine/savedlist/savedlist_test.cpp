@@ -2,7 +2,10 @@
 // delete command, and what happens to data.ini when the input is bad or a save fails.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/wine/savedlist/savedfiles.h"
@@ -201,17 +204,68 @@ TEST_F(SavedList, DeleteAnsweredNoKeepsTheFile) {
     EXPECT_EQ(ReadBytes(path_), ExampleFile());
 }
 
-TEST_F(SavedList, SaveUsesTheStartUpDirectoryAfterTheCurrentOneChanged) {
+// In the open-file dialog, goes into a folder and chooses a file there, as a user would, from a
+// thread of its own. Going into the folder is what moves the process's current directory.
+class FileChooser {
+  public:
+    FileChooser(std::string folder, std::string name)
+        : folder_(std::move(folder)), name_(std::move(name)), thread_([this] { Run(); }) {}
+    ~FileChooser() { thread_.join(); }
+    FileChooser(const FileChooser&) = delete;
+    FileChooser& operator=(const FileChooser&) = delete;
+
+  private:
+    static bool Poll(const std::function<bool()>& done) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > 10000) return false;
+            Sleep(10);
+        }
+        return true;
+    }
+    void Type(const std::string& text) {
+        HWND edit = GetDlgItem(dialog_, 0x480);  // the file name field
+        if (edit == nullptr) edit = GetDlgItem(dialog_, 0x47C);
+        SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        PostMessageA(dialog_, WM_COMMAND, IDOK, 0);
+    }
+    void Run() {
+        if (!Poll([&] { return (dialog_ = FindWindowA("#32770", "ウェイヴ ファイルを開く")) != nullptr; })) return;
+        Type(folder_);
+        Poll([&] {
+            char current[MAX_PATH] = {};
+            GetCurrentDirectoryA(sizeof current, current);
+            return folder_ == current;
+        });
+        Type(name_);
+    }
+
+    std::string folder_, name_;
+    HWND dialog_ = nullptr;
+    std::thread thread_;
+};
+
+TEST_F(SavedList, SaveUsesTheStartUpDirectoryAfterTheFileDialogChangedIt) {
     char startUp[MAX_PATH] = {};
     GetCurrentDirectoryA(sizeof startUp, startUp);
     const std::string elsewhere = MakeTempDir("elsewhere");
-    ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
+    const std::string sound = elsewhere + "\\chosen.wav";
+    WriteBytes(sound, "RIFF");
+    {
+        FileChooser chooser(elsewhere, "chosen.wav");
+        BrowseSoundFile();
+    }
+    char current[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof current, current);
     SetRows({kBell});
     const bool saved = SaveSoundList();
     SetCurrentDirectoryA(startUp);
+    EXPECT_EQ(WindowText(Control(IDC_PATH_EDIT)), sound);
+    EXPECT_EQ(std::string(current), elsewhere) << "the dialog moved the current directory";
     ASSERT_TRUE(saved);
     EXPECT_FALSE(FileExists(elsewhere + "\\data.ini"));
     EXPECT_EQ(PlatformRows(path_, 10), (std::vector<Row>{kBell}));
+    DeleteFileA(sound.c_str());
     RemoveDirectoryA(elsewhere.c_str());
 }
 
