@@ -23,8 +23,14 @@ fi
 
 bash "$root/scripts/setup.sh"
 mkdir -p "$build"
-bash "$root/scripts/build.sh" i686 x86_64 > "$build/package-build.log" 2>&1 ||
-  { tail -30 "$build/package-build.log"; echo "package: build failed; see $build/package-build.log" >&2; exit 1; }
+# The same configuration as scripts/build.sh, so its build folders are reused; only the
+# program is built.
+for arch in i686 x86_64; do
+  { cmake -S "$root" -B "$build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" &&
+    cmake --build "$build/$arch" --target chordbell; } > "$build/package-build-$arch.log" 2>&1 ||
+    { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
+done
 
 mkdir -p "$dist"
 stage=$(mktemp -d "$dist/stage.XXXXXX")
