@@ -12,18 +12,18 @@ HANDLE g_keyWatcher = nullptr;
 
 namespace {
 
-// How AddEntry pauses the watcher without SuspendThread (which can stop it inside the allocator
-// or another lock that the user-interface thread then needs): a manual-reset event, set while
-// the watcher may run, that the watcher waits on immediately before each row read and before
-// each sound. Pausing and resuming only reset and set it, so the user-interface thread never
-// waits for the watcher, for a sound or for anything that needs its own messages.
+// How AddEntry pauses the watcher without SuspendThread, which can stop it inside the allocator
+// or another lock that the user-interface thread then needs: a manual-reset event, set while
+// the watcher may run, on which the watcher waits immediately before each message to the list
+// and before each sound. Pausing and resuming only reset and set it, so the user-interface
+// thread never waits for the watcher, for a sound or for anything that needs its own messages.
 //
-// The remaining window: a call that has passed its wait just before the pause still goes out.
-// For a row read that is harmless, since the read is a message that the user-interface thread
-// serves only when it next retrieves messages, after AddEntry has returned. A sound, though, can
-// start during the pause: at most one, whose wait returned a few instructions (or one
-// preemption of the watcher) before the pause. The pass keeps its row count and index while it
-// waits, so after the resume it goes on exactly where it stopped.
+// The remaining window: a call whose wait returned just before the pause still goes out. For a
+// list message that is harmless: the user-interface thread serves it only when it next
+// retrieves messages, after AddEntry has returned. A sound, though, can start during the
+// pause: at most one, whose wait returned a few instructions (or one preemption of the
+// watcher) before the pause. The pass keeps its row count and index while it waits, so after
+// the resume it goes on exactly where it stopped.
 HANDLE g_mayRun = nullptr;
 
 void WaitWhilePaused() { WaitForSingleObject(g_mayRun, INFINITE); }
@@ -62,6 +62,7 @@ DWORD WINAPI KeyWatcherProc(LPVOID) {
     char path[PATH_TEXT_LIMIT] = {};
     for (;;) {
         // Counted once per pass: rows changed meanwhile are seen by the next pass.
+        WaitWhilePaused();
         const int rows = static_cast<int>(SendMessageA(SoundList(), LVM_GETITEMCOUNT, 0, 0));
         for (int row = 0; row < rows; ++row) {
             WaitWhilePaused();

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "tests/wine/common/harness.h"
+
 namespace {
 
 constexpr int kSampleRate = 8000;
@@ -15,6 +17,12 @@ constexpr int kMaximumId = 1000;
 // Marker and body values of all ids are pairwise distinct, non-zero and never silence.
 int16_t MarkerValue(int id) { return static_cast<int16_t>(2000 + 20 * id); }
 int16_t BodyValue(int id) { return static_cast<int16_t>(2000 + 20 * id + 10); }
+
+int IdOfBody(int16_t sample) {
+    const int offset = sample - 2010;
+    if (offset <= 0 || offset % 20 != 0 || offset / 20 > kMaximumId) return 0;
+    return offset / 20;
+}
 
 int IdOfMarker(int16_t sample) {
     const int offset = sample - 2000;
@@ -71,8 +79,12 @@ int NextSoundId() {
     return next;
 }
 
+size_t SoundSamples(int milliseconds) {
+    return static_cast<size_t>(kSampleRate) * static_cast<size_t>(milliseconds) / 1000;
+}
+
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
-    const int samples = kSampleRate * milliseconds / 1000;
+    const int samples = static_cast<int>(SoundSamples(milliseconds));
     const uint32_t dataBytes = static_cast<uint32_t>(samples) * 2;
     std::string wav = "RIFF";
     Append32(wav, 36 + dataBytes);
@@ -135,8 +147,31 @@ int Capture::Count(int id) const {
     return count;
 }
 
+size_t Capture::Samples(int id) const {
+    size_t count = 0;
+    for (int16_t sample : SamplesFrom(mark_)) {
+        count += (IdOfMarker(sample) == id || IdOfBody(sample) == id) ? 1 : 0;
+    }
+    return count;
+}
+
 uint64_t CaptureFileSize() {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     if (!GetFileAttributesExA(CapturePath().c_str(), GetFileExInfoStandard, &data)) return 0;
     return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool PumpUntilCaptureQuiet(unsigned long quietMs, unsigned long timeoutMs) {
+    uint64_t size = CaptureFileSize();
+    DWORD since = GetTickCount();
+    return PumpUntil(
+        [&] {
+            const uint64_t now = CaptureFileSize();
+            if (now != size) {
+                size = now;
+                since = GetTickCount();
+            }
+            return GetTickCount() - since >= quietMs;
+        },
+        timeoutMs);
 }

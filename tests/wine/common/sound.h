@@ -11,6 +11,9 @@
 // mistaken for one of a later test.
 int NextSoundId();
 
+// Samples in one play of a test sound of that length.
+size_t SoundSamples(int milliseconds);
+
 // Writes DIR\sound-ID.wav (mono, 16 bits, 8 kHz) and returns its path. Its samples begin with a
 // start marker and go on with a body, both values unique to the id, so every play is counted.
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds = 60);
@@ -27,9 +30,13 @@ public:
     uint64_t Bytes() const;          // bytes played since the mark
     std::vector<int> Starts() const;  // sound ids started since the mark, in order
     int Count(int id) const;         // how often that sound started since the mark
+    size_t Samples(int id) const;    // samples of that sound played since the mark
 
 private:
     uint64_t mark_ = 0;
 };
 
 uint64_t CaptureFileSize();
+
+// Pumps this thread's messages until nothing has been played for quietMs.
+bool PumpUntilCaptureQuiet(unsigned long quietMs, unsigned long timeoutMs = 10000);
