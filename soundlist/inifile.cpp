@@ -1,11 +1,18 @@
 // The reading rules are those of the platform's private-profile functions as Wine implements
-// them, checked against them under Wine: the text is cut into lines, each line is trimmed of
-// blanks, a line that starts with "[" and has a "]" after it opens a section (named by what
-// lies between the "[" and the last "]", trimmed), every other
-// non-blank line is a key with or without an "=", the first of two sections or keys of the same
-// name wins, names compare without regard to the case of ASCII letters. Where the platform
-// changes a file as a whole (it rewrites every line), this text keeps every line it does not
-// have to change, byte for byte, and only gives every line a CR LF end.
+// them, checked against them under Wine: lines end at CR, LF or CR LF; each line is trimmed of
+// blanks; a line that starts with "[" and has a "]" after it opens a section named by what lies
+// between the "[" and the last "]", trimmed; every other non-blank line is a key, with or
+// without an "="; the first of two sections or keys of the same name wins; names compare
+// without regard to the case of ASCII letters. Where the platform rewrites every line of a file
+// it changes, this text keeps every line it does not have to change, byte for byte, and only
+// gives every line a CR LF end.
+//
+// Where Wine does otherwise, on purpose: a quoted value exactly one character shorter than the
+// limit keeps its last character (Wine drops it); a lead byte followed by a byte that makes no
+// character of code page 932 is passed on as it is (Wine turns the pair into U+30FB); a "[]"
+// header stays when writing (Wine's writer leaves it out, which moves its keys into the section
+// before); a value that reading would change is written between quotes (Wine's writer drops its
+// leading blanks and leaves the rest to be lost).
 #include "inifile.h"
 
 #include <cstring>
@@ -162,8 +169,7 @@ uint32_t ParseInteger(std::string_view text) {
 // The text to put after "=" so that the value reads back as it is. A line break cannot be
 // stored, so the value ends before one; a lone lead byte at its end would take the line end
 // with it, so it goes. Blanks at either end, and a pair of quotes around the value, would be
-// lost on reading: the value is then put between quotes, which reading takes away. (The
-// platform's writer drops leading blanks instead and leaves the rest to be lost.)
+// lost on reading: the value is then put between quotes, which reading takes away.
 std::string EncodeValue(std::string_view value) {
     size_t end = value.size();
     for (size_t i = 0; i < value.size(); i += CharWidth(value, i)) {

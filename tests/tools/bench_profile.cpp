@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ struct Row {
     }
 };
 
-std::vector<Row> g_rows;  // top first
+std::deque<Row> g_rows;  // top first; a new top row costs the same at any length
 
 void CopyOut(const std::string& text, LVITEMA* item) {
     if (item->cchTextMax <= 0) return;
@@ -42,7 +43,8 @@ LRESULT CALLBACK StandInListProc(HWND window, UINT message, WPARAM wParam, LPARA
             g_rows.clear();
             return TRUE;
         case LVM_INSERTITEMA:
-            g_rows.insert(g_rows.begin() + std::min(static_cast<size_t>(item->iItem), g_rows.size()),
+            g_rows.insert(g_rows.begin() + std::min(static_cast<ptrdiff_t>(item->iItem),
+                                                    static_cast<ptrdiff_t>(g_rows.size())),
                           Row{item->pszText, "", ""});
             return item->iItem;
         case LVM_SETITEMTEXTA: {
@@ -163,7 +165,7 @@ struct Figures {
 
 bool Measure(int count, Figures* load, Figures* save) {
     const std::vector<Row> rows = Entries(count);
-    g_rows = rows;
+    g_rows.assign(rows.begin(), rows.end());
     DeleteFileA(SavedListPath());
     SaveSoundList();
     const std::string startingFile = ReadFileBytes();
@@ -172,7 +174,7 @@ bool Measure(int count, Figures* load, Figures* save) {
     const int repeats = count <= 10 ? 21 : count <= 1000 ? 5 : 1;
     std::vector<double> oursSave, platformSave, oursLoad, platformLoad;
     std::string oursText, platformText;
-    std::vector<Row> oursRows, platformRows;
+    std::deque<Row> oursRows, platformRows;
     for (int i = 0; i < repeats; ++i) {
         PrepareSave(rows);
         oursSave.push_back(Milliseconds([] { SaveSoundList(); }));
