@@ -164,4 +164,40 @@ TEST_F(BrowseAndPreview, DoubleClickPlaysAsynchronouslyAndTheNextStopsIt) {
     EXPECT_EQ(capture.Samples(longId), longPlayed);
 }
 
+std::string LastPart(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
+
+// The shell shows an explored folder in a window titled with the folder's name.
+HWND WaitForExplorer(const std::string& folder) {
+    HWND explorer = nullptr;
+    PumpUntil([&] {
+        explorer = FindWindowA("ExplorerWClass", LastPart(folder).c_str());
+        return explorer != nullptr;
+    }, 15000);
+    return explorer;
+}
+
+void CloseExplorer(HWND explorer) {
+    PostMessageA(explorer, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(explorer); }));
+}
+
+TEST_F(BrowseAndPreview, ExploreHandsTheTopmostSelectedPathToTheShell) {
+    const std::vector<Row> rows = {{"0", "-1", MakeTempDir("explore")},
+                                   {"0", "-1", MakeTempDir("explore")},
+                                   {"0", "-1", MakeTempDir("explore")}};
+    FillList(rows);
+
+    DoubleClickAt(RowPoint(2), true);
+    HWND explorer = WaitForExplorer(rows[2].path);
+    ASSERT_TRUE(explorer);
+    CloseExplorer(explorer);
+
+    SelectRows({2, 1});
+    ExploreEntry();
+    explorer = WaitForExplorer(rows[1].path);
+    ASSERT_TRUE(explorer);
+    EXPECT_FALSE(FindWindowA("ExplorerWClass", LastPart(rows[2].path).c_str()));
+    CloseExplorer(explorer);
+}
+
 }  // namespace
