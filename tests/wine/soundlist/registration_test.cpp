@@ -297,7 +297,6 @@ TEST_F(Registration, ResetAsksAndEmptiesOnlyOnOk) {
     SetRegistrationMode(true);
     SetField(IDC_KEYCODE_DISPLAY, "88");
     FillFields("17", "88", "C:\\a.wav");
-    SetFocus(Control(IDC_KEY1_EDIT));
     {
         BoxAnswerer confirm("確認", IDCANCEL);
         Click(IDC_RESET_BUTTON);
@@ -306,7 +305,6 @@ TEST_F(Registration, ResetAsksAndEmptiesOnlyOnOk) {
         EXPECT_EQ(confirm.Owner(), AppWindow());
         ExpectFields("17", "88", "C:\\a.wav");
     }
-    SetFocus(Control(IDC_KEY1_EDIT));
     {
         BoxAnswerer confirm("確認", IDOK);
         Click(IDC_RESET_BUTTON);
