@@ -16,20 +16,20 @@ write_ini "$FOLDER/data.ini" \
   "[LIST1]" "key1=117" "key2=-1" "path=$six" \
   "[LIST2]" "key1=16" "key2=118" "path=$seven"
 
-# Selects the Nth row of the list with a click on its first column.
+# Selects the Nth row of the list with a click on its first column. The row's place is kept:
+# once highlighted, a row's band of colour can merge with its neighbours' text on the screen.
 select_row() {
   local rows
   rows=($(list_rows))
   [ ${#rows[@]} -ge "$1" ] || fail "the list has ${#rows[@]} rows, row $1 wanted"
   control_rect list
-  click_at $((CX + 20)) "${rows[$(($1 - 1))]}"
+  SELECTED_Y=${rows[$(($1 - 1))]}
+  click_at $((CX + 20)) "$SELECTED_Y"
 }
 # A selected row is drawn in the highlight colour across the whole row.
 row_selected() {
-  local rows
-  rows=($(list_rows))
   control_rect list
-  [ "$(screen colour $((CX + CW - 30)) "${rows[$(($1 - 1))]}")" != FFFFFF ]
+  [ "$(screen colour $((CX + CW - 30)) "$SELECTED_Y")" != FFFFFF ]
 }
 
 step 01-start "start with three saved entries: three rows, LIST2 on top"
@@ -39,7 +39,7 @@ shot
 
 step 02-edit "select the middle row (F6), リストの編集: its texts go into the fields"
 select_row 2
-wait_for "the middle row to be selected" 10 row_selected 2
+wait_for "the middle row to be selected" 10 row_selected
 click_control edit
 wait_for "two rows in the list" 10 list_has_rows 2
 wait_for "the Key 1 field to be enabled" 10 field_enabled key1
@@ -63,7 +63,7 @@ shot
 
 step 05-delete "select the bottom row (F5), リストの削除: two rows are left"
 select_row 3
-wait_for "the bottom row to be selected" 10 row_selected 3
+wait_for "the bottom row to be selected" 10 row_selected
 click_control delete
 wait_for "two rows in the list" 10 list_has_rows 2
 shot
