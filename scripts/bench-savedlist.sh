@@ -6,7 +6,7 @@
 #   scripts/bench-savedlist.sh 10 1000      other numbers of entries
 #   CB_BENCH_BUILD_DIR=dir scripts/bench-savedlist.sh
 # The platform's side rewrites the whole file at each key it writes, so its 10,000-entry save
-# alone takes minutes.
+# alone took about 11 minutes on a 2-core machine; the whole run takes about 13.
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
