@@ -9,12 +9,12 @@
 # for a bare loop that makes the same pass with nothing around it (tests/tools/bareloop.cpp).
 # Prints figures only; nothing here passes or fails on a time.
 # Usage: scripts/bench-watcher.sh [ROWS ...]   (default: 1 100 1000)
-# Environment: CB_BENCH_PRESSES (default 50), CB_BENCH_IDLE_SECONDS (default 6), CB_BUILD_DIR.
+# Environment: CB_BENCH_PRESSES (default 50), CB_BENCH_IDLE_SECONDS (default 10), CB_BUILD_DIR.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${CB_BUILD_DIR:-$root/build}
 presses=${CB_BENCH_PRESSES:-50}
-idle=${CB_BENCH_IDLE_SECONDS:-6}
+idle=${CB_BENCH_IDLE_SECONDS:-10}
 rows_list=("$@")
 [ ${#rows_list[@]} -gt 0 ] || rows_list=(1 100 1000)
 
