@@ -87,8 +87,8 @@ DWORD WINAPI KeyWatcherProc(LPVOID) {
     }
 }
 
-// The event is reset before the flag is raised, so a watcher that sees the flag always finds
-// the event reset; the flag is lowered before the event is set, so no waiter is left behind.
+// The event is reset before the flag is raised, so a watcher that sees the flag blocks until
+// the resume; the flag is lowered before the event is set, so no waiter is left behind.
 void PauseKeyWatcher() {
     ResetEvent(g_mayRun);
     g_paused = true;
