@@ -3,6 +3,9 @@ enable_language(RC)
 
 # UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
 add_compile_definitions(WIN32_LEAN_AND_MEAN STRICT _WIN32_WINNT=0x0600 WINVER=0x0600)
+# OFF only for the comparison build of scripts/bench-largelist.sh.
+option(CB_BULK_REDRAW "Fill the sound list with its redraw switched off" ON)
+add_compile_definitions(CB_BULK_REDRAW=$<BOOL:${CB_BULK_REDRAW}>)
 if(MSVC)
   set(CB_STATIC_LINK "")
 else()
@@ -73,6 +76,6 @@ if(CB_TESTS)
   foreach(tool_source ${CB_TOOLS})
     get_filename_component(tool ${tool_source} NAME_WE)
     add_executable(${tool} ${tool_source})
-    target_link_libraries(${tool} PRIVATE chordbell_portable user32 kernel32 winmm ${CB_STATIC_LINK})
+    target_link_libraries(${tool} PRIVATE chordbell_portable user32 gdi32 kernel32 winmm ${CB_STATIC_LINK})
   endforeach()
 endif()

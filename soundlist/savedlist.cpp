@@ -98,11 +98,37 @@ ReadResult ReadSavedList(IniText* text) {
     return result;
 }
 
+// Off only in the benchmark's comparison build.
+constexpr bool kBulkRedraw = CB_BULK_REDRAW;
+
+// A list view repaints and rescrolls itself at every row it is given: under Wine a row at the
+// top cost 0.7 ms before the window showed (10,000 rows: 6 s) and 12 ms after. With its redraw
+// switched off the control does that work once, when it is switched back on; the one
+// invalidation then paints the rows, the scroll bar and the header. Leaving scope in any way
+// switches it back on, so the list can never stay frozen.
+class RedrawSuspended {
+  public:
+    explicit RedrawSuspended(HWND list) : list_(list) {
+        if (kBulkRedraw) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+    }
+    ~RedrawSuspended() {
+        if (!kBulkRedraw) return;
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+    }
+    RedrawSuspended(const RedrawSuspended&) = delete;
+    RedrawSuspended& operator=(const RedrawSuspended&) = delete;
+
+  private:
+    HWND list_;
+};
+
 void InsertRows(const IniText& file, int32_t count) {
     char key1[KEY_TEXT_LIMIT] = {};
     char key2[KEY_TEXT_LIMIT] = {};
     char path[PATH_TEXT_LIMIT] = {};
     HWND list = MainControl(IDC_SOUND_LIST);
+    const RedrawSuspended bulk(list);
     for (int32_t row = 0; row < count; ++row) {
         const std::string section = "LIST" + NumberToText(row);
         file.CopyString(section, "key1", "17", key1, KEY_TEXT_LIMIT);
