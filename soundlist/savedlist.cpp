@@ -109,10 +109,10 @@ constexpr bool kBulkRedraw = CB_BULK_REDRAW;
 class RedrawSuspended {
   public:
     explicit RedrawSuspended(HWND list) : list_(list) {
-        if (kBulkRedraw) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
+        if constexpr (kBulkRedraw) SendMessageA(list_, WM_SETREDRAW, FALSE, 0);
     }
     ~RedrawSuspended() {
-        if (!kBulkRedraw) return;
+        if constexpr (!kBulkRedraw) return;
         SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
         RedrawWindow(list_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
     }
