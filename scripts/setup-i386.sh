@@ -6,9 +6,12 @@ set -eu
 
 log() { echo "setup-i386: $*"; }
 
-# Whatever of these is not installed yet is installed in one apt-get run.
-i386_packages="wine wine64 wine32:i386 qemu-user-static binfmt-support
-  g++-mingw-w64-i686 xvfb xdotool"
+# Whatever of these is not installed yet is installed in one apt-get run. The preloader
+# reserves the 32-bit address space up front; without it Wine probes for that space with tens
+# of thousands of mmap calls, each of which qemu answers by scanning its page table, and every
+# 32-bit process then spends a minute of CPU before its first instruction of its own.
+i386_packages="wine wine64 wine32:i386 wine32-preloader:i386 qemu-user-static binfmt-support
+  g++-mingw-w64-i686 xvfb x11-utils"
 
 missing=""
 for package in $i386_packages; do
