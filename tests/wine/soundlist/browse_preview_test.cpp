@@ -6,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <thread>
 
 #include "tests/wine/common/sound.h"
@@ -14,73 +13,15 @@
 namespace {
 
 const char kDialogTitle[] = "ウェイヴ ファイルを開く";
-constexpr int kFileNameEdit = 0x480;   // edt1
-constexpr int kFileNameCombo = 0x47C;  // cmb13, where the dialog has one
-constexpr int kFileTypeCombo = 0x470;  // cmb1
-
-HWND FindDialog(const char* title) {
-    HWND found = nullptr;
-    for (HWND window = FindWindowExA(nullptr, nullptr, "#32770", title); window;
-         window = FindWindowExA(nullptr, window, "#32770", title)) {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(window, &pid);
-        if (pid == GetCurrentProcessId() && IsWindowVisible(window)) found = window;
-    }
-    return found;
-}
-
-// Waits for the open-file dialog on a thread of its own, notes what it shows, types a file
-// name (or none) and presses OK or Cancel.
-class FileDialogDriver {
-public:
-    FileDialogDriver(std::string fileName, int button)
-        : fileName_(std::move(fileName)), button_(button), thread_([this] { Run(); }) {}
-    ~FileDialogDriver() {
-        stop_ = true;
-        thread_.join();
-    }
-    bool Seen() const { return seen_; }
-    std::string FileType() const { return fileType_; }
-
-private:
-    void Run() {
-        HWND dialog = nullptr;
-        const DWORD start = GetTickCount();
-        while (!stop_ && !(dialog = FindDialog(kDialogTitle))) {
-            if (GetTickCount() - start > 10000) return;
-            Sleep(10);
-        }
-        if (!dialog) return;
-        char type[256] = {};
-        GetDlgItemTextA(dialog, kFileTypeCombo, type, sizeof type);
-        fileType_ = type;
-        if (!fileName_.empty()) {
-            HWND edit = GetDlgItem(dialog, kFileNameEdit);
-            if (!edit) edit = GetDlgItem(dialog, kFileNameCombo);
-            SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(fileName_.c_str()));
-        }
-        seen_ = true;
-        PostMessageA(dialog, WM_COMMAND, button_, 0);
-    }
-
-    std::string fileName_;
-    int button_;
-    std::atomic<bool> stop_{false};
-    std::atomic<bool> seen_{false};
-    std::string fileType_;
-    std::thread thread_;
-};
 
 class BrowseAndPreview : public ::testing::Test {
 protected:
     void SetUp() override {
-        ResetMainWindow();
-        SetForegroundWindow(AppWindow());
-        PumpMessages();
+        FreshMainWindow();
         GetCurrentDirectoryA(sizeof directory_, directory_);
     }
     void TearDown() override {
-        SetCurrentDirectoryA(directory_);
+        SetCurrentDirectoryA(directory_);  // the dialog may move it
         PlaySoundA(nullptr, nullptr, 0);
     }
 
@@ -88,14 +29,24 @@ protected:
 };
 
 TEST_F(BrowseAndPreview, BrowseOutsideRegistrationModeFillsTheDisabledPathField) {
-    const std::string dir = MakeTempDir("browse");
-    const std::string wav = WriteTestSound(dir, NextSoundId());
-    {
-        FileDialogDriver driver(wav, IDOK);
-        Click(IDC_BROWSE_BUTTON);
-        ASSERT_TRUE(driver.Seen());
-        EXPECT_EQ(driver.FileType(), "wav ファイル(*.wav)");
-    }
+    const std::string wav = WriteTestSound(MakeTempDir("browse"), NextSoundId());
+    std::string fileType;
+    std::thread driver([&] {
+        HWND dialog = nullptr;
+        if (!PumpUntil([&] { return (dialog = FindWindowA("#32770", kDialogTitle)) != nullptr; }, 10000)) {
+            return;
+        }
+        char type[256] = {};
+        GetDlgItemTextA(dialog, 0x470, type, sizeof type);  // cmb1, the file types
+        fileType = type;
+        HWND name = GetDlgItem(dialog, 0x480);            // edt1
+        if (!name) name = GetDlgItem(dialog, 0x47C);      // cmb13, where the dialog has one
+        SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wav.c_str()));
+        PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    });
+    Click(IDC_BROWSE_BUTTON);
+    driver.join();
+    EXPECT_EQ(fileType, "wav ファイル(*.wav)");
     EXPECT_EQ(Field(IDC_PATH_EDIT), wav);
     EXPECT_FALSE(IsWindowEnabled(Control(IDC_PATH_EDIT)));
     {
@@ -111,19 +62,18 @@ TEST_F(BrowseAndPreview, BrowseOutsideRegistrationModeFillsTheDisabledPathField)
     EXPECT_EQ(Rows(), (std::vector<Row>{{"17", "-1", wav}}));
 }
 
-POINT RowPoint(int row) {
+// A point on the row's label, or with row -1 a point of the list below every row.
+POINT ListPoint(int row) {
     RECT rect = {};
-    rect.left = LVIR_LABEL;
-    SendMessageA(List(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
-    POINT point = {rect.left + 10, (rect.top + rect.bottom) / 2};
-    ClientToScreen(List(), &point);
-    return point;
-}
-
-POINT BelowTheRows() {
-    RECT client = {};
-    GetClientRect(List(), &client);
-    POINT point = {client.right / 2, client.bottom - 10};
+    POINT point = {};
+    if (row >= 0) {
+        rect.left = LVIR_LABEL;
+        SendMessageA(List(), LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(&rect));
+        point = {rect.left + 10, (rect.top + rect.bottom) / 2};
+    } else {
+        GetClientRect(List(), &rect);
+        point = {rect.right / 2, rect.bottom - 10};
+    }
     ClientToScreen(List(), &point);
     return point;
 }
@@ -131,20 +81,18 @@ POINT BelowTheRows() {
 TEST_F(BrowseAndPreview, DoubleClickPlaysAsynchronouslyAndTheNextStopsIt) {
     ASSERT_TRUE(Capture::Available());
     const std::string dir = MakeTempDir("preview");
-    const int longId = NextSoundId();
-    const int shortId = NextSoundId();
-    const int thirdId = NextSoundId();
+    const int longId = NextSoundId(), shortId = NextSoundId(), thirdId = NextSoundId();
     FillList({{"0", "-1", WriteTestSound(dir, longId, 2000)},
               {"0", "-1", WriteTestSound(dir, shortId, 200)},
               {"0", "-1", WriteTestSound(dir, thirdId, 2000)}});
     Capture capture;
 
-    DoubleClickAt(RowPoint(0));
+    DoubleClickAt(ListPoint(0));
     ASSERT_TRUE(PumpUntil([&] { return capture.Count(longId) == 1; }));
     // Had the play waited for its end, the whole sound would be there already.
     EXPECT_LT(capture.Samples(longId), SoundSamples(2000));
 
-    DoubleClickAt(RowPoint(1));
+    DoubleClickAt(ListPoint(1));
     ASSERT_TRUE(PumpUntil([&] { return capture.Samples(shortId) >= SoundSamples(200); }))
         << capture.Samples(shortId) << " samples; " << capture.Starts().size() << " starts";
     const size_t longPlayed = capture.Samples(longId);
@@ -152,33 +100,23 @@ TEST_F(BrowseAndPreview, DoubleClickPlaysAsynchronouslyAndTheNextStopsIt) {
     EXPECT_EQ(capture.Starts(), (std::vector<int>{longId, shortId}));
 
     // Without a selection the play request carries no file, yet it still stops the sound.
-    DoubleClickAt(RowPoint(2));
+    DoubleClickAt(ListPoint(2));
     ASSERT_TRUE(PumpUntil([&] { return capture.Count(thirdId) == 1; }));
-    DoubleClickAt(BelowTheRows());
-    ASSERT_TRUE(PumpUntil([] {
-        return SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0) == 0;
-    }));
+    DoubleClickAt(ListPoint(-1));
+    ASSERT_TRUE(PumpUntil([] { return SendMessageA(List(), LVM_GETSELECTEDCOUNT, 0, 0) == 0; }));
     ASSERT_TRUE(PumpUntilCaptureQuiet(300));
-    const size_t thirdPlayed = capture.Samples(thirdId);
-    EXPECT_LT(thirdPlayed, SoundSamples(2000));
+    EXPECT_LT(capture.Samples(thirdId), SoundSamples(2000));
     EXPECT_EQ(capture.Samples(longId), longPlayed);
 }
 
-std::string LastPart(const std::string& path) { return path.substr(path.find_last_of('\\') + 1); }
-
-// The shell shows an explored folder in a window titled with the folder's name.
-HWND WaitForExplorer(const std::string& folder) {
+// The shell shows an explored folder in a window titled with the folder's name; closes it.
+bool ExplorerOpenedAndClosed(const std::string& folder) {
+    const std::string title = folder.substr(folder.find_last_of('\\') + 1);
     HWND explorer = nullptr;
-    PumpUntil([&] {
-        explorer = FindWindowA("ExplorerWClass", LastPart(folder).c_str());
-        return explorer != nullptr;
-    }, 15000);
-    return explorer;
-}
-
-void CloseExplorer(HWND explorer) {
+    const auto shown = [&] { return (explorer = FindWindowA("ExplorerWClass", title.c_str())); };
+    if (!PumpUntil([&] { return shown() != nullptr; }, 15000)) return false;
     PostMessageA(explorer, WM_CLOSE, 0, 0);
-    EXPECT_TRUE(PumpUntil([&] { return !IsWindow(explorer); }));
+    return PumpUntil([&] { return !IsWindow(explorer); });
 }
 
 TEST_F(BrowseAndPreview, ExploreHandsTheTopmostSelectedPathToTheShell) {
@@ -186,18 +124,12 @@ TEST_F(BrowseAndPreview, ExploreHandsTheTopmostSelectedPathToTheShell) {
                                    {"0", "-1", MakeTempDir("explore")},
                                    {"0", "-1", MakeTempDir("explore")}};
     FillList(rows);
-
-    DoubleClickAt(RowPoint(2), true);
-    HWND explorer = WaitForExplorer(rows[2].path);
-    ASSERT_TRUE(explorer);
-    CloseExplorer(explorer);
+    DoubleClickAt(ListPoint(2), true);
+    EXPECT_TRUE(ExplorerOpenedAndClosed(rows[2].path));
 
     SelectRows({2, 1});
     ExploreEntry();
-    explorer = WaitForExplorer(rows[1].path);
-    ASSERT_TRUE(explorer);
-    EXPECT_FALSE(FindWindowA("ExplorerWClass", LastPart(rows[2].path).c_str()));
-    CloseExplorer(explorer);
+    EXPECT_TRUE(ExplorerOpenedAndClosed(rows[1].path));
 }
 
 }  // namespace

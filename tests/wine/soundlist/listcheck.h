@@ -21,6 +21,14 @@ struct Row {
 
 inline HWND List() { return Control(IDC_SOUND_LIST); }
 
+// Every test starts from the empty main window in front, holding the focus.
+inline void FreshMainWindow() {
+    ResetMainWindow();
+    SetForegroundWindow(AppWindow());
+    SetFocus(AppWindow());
+    PumpMessages();
+}
+
 inline int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)); }
 
 // The buffer is filled with a sentinel first, so a read that failed to terminate would show.
@@ -55,9 +63,7 @@ inline void SelectRows(const std::vector<int>& rows) {
     }
 }
 
-inline bool IsChecked(int id) {
-    return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
+inline bool IsChecked(int id) { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
 
 // A click as the user makes it reaches the main window as BN_CLICKED.
 inline void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
@@ -83,21 +89,20 @@ inline bool PumpUntilReleaseHandled(int vk, SHORT stateBefore) {
 inline void DoubleClickAt(POINT screen, bool right = false) {
     const int width = GetSystemMetrics(SM_CXSCREEN) - 1;
     const int height = GetSystemMetrics(SM_CYSCREEN) - 1;
-    const int button = right ? VK_RBUTTON : VK_LBUTTON;
+    const int buttonFlags[] = {0, right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN,
+                               right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP};
+    INPUT inputs[3] = {};
+    for (int i = 0; i < 3; ++i) {
+        inputs[i].type = INPUT_MOUSE;
+        inputs[i].mi.dx = (screen.x * 65535 + width / 2) / width;
+        inputs[i].mi.dy = (screen.y * 65535 + height / 2) / height;
+        // Every event carries the position: under Wine a button event without it may still
+        // take the position from before the move.
+        inputs[i].mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | buttonFlags[i];
+    }
     for (int click = 0; click < 2; ++click) {
-        INPUT inputs[3] = {};
-        for (INPUT& input : inputs) {
-            input.type = INPUT_MOUSE;
-            input.mi.dx = (screen.x * 65535 + width / 2) / width;
-            input.mi.dy = (screen.y * 65535 + height / 2) / height;
-            // Every event carries the position: under Wine a button event without it may still
-            // take the position from before the move.
-            input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
-        }
-        inputs[1].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-        inputs[2].mi.dwFlags |= right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-        const SHORT before = GetKeyState(button);
+        const SHORT before = GetKeyState(right ? VK_RBUTTON : VK_LBUTTON);
         SendInput(3, inputs, sizeof(INPUT));
-        PumpUntilReleaseHandled(button, before);
+        PumpUntilReleaseHandled(right ? VK_RBUTTON : VK_LBUTTON, before);
     }
 }
