@@ -25,7 +25,7 @@ endif()
 
 if(CB_BENCH)
   find_package(benchmark REQUIRED)
-  file(GLOB CB_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
+  file(GLOB CB_BENCHES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/native/*.cpp)
   foreach(bench_source ${CB_BENCHES})
     get_filename_component(name ${bench_source} NAME_WE)
     add_executable(bench_${name} ${bench_source})

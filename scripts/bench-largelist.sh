@@ -9,7 +9,7 @@
 #   - a mouse click on the registration toggle until the screen shows it checked;
 #   - add, edit, delete, clear and close (with its save) on a list of 1,000 rows, until the
 #     command has run and until the list has painted; a close with no entries beside it.
-# The probes are tests/tools/probe_*.cpp, each started as a process of its own. Prints figures
+# The probes are bench/wine/probe_*.cpp, each started as a process of its own. Prints figures
 # only; nothing here passes or fails on a time. Takes about five minutes, the builds included.
 # Usage: scripts/bench-largelist.sh
 # Environment: CB_BENCH_BUILD_DIR (default build/bench-largelist), CB_BENCH_STARTS (start-ups

@@ -6,7 +6,7 @@
 #     bytes of the sound reach the ALSA capture file; p50 and p95. The key's entry is the bottom
 #     row, so every pass reads all other rows first.
 # Each figure is measured for the program's own main window and watcher and, in the same run,
-# for a bare loop that makes the same pass with nothing around it (tests/tools/bareloop.cpp).
+# for a bare loop that makes the same pass with nothing around it (bench/wine/bareloop.cpp).
 # Prints figures only; nothing here passes or fails on a time.
 # Usage: scripts/bench-watcher.sh [ROWS ...]   (default: 1 100 1000)
 # Environment: CB_BENCH_PRESSES (default 50), CB_BENCH_IDLE_SECONDS (default 10), CB_BUILD_DIR.
@@ -18,7 +18,7 @@ idle=${CB_BENCH_IDLE_SECONDS:-10}
 rows_list=("$@")
 [ ${#rows_list[@]} -gt 0 ] || rows_list=(1 100 1000)
 
-for exe in watcher_tests bareloop keypresser; do
+for exe in watcher_host bareloop keypresser; do
   [ -f "$build/x86_64/$exe.exe" ] || { bash "$root/scripts/build.sh" x86_64 >/dev/null; break; }
 done
 
@@ -67,7 +67,7 @@ measure() {  # kind rows
   mkdir -p "$dir"
   export CB_BENCH_ROWS=$rows CB_BENCH_DIR=$(winpath "$dir") CB_BENCH_IDLE_MS=$((idle * 1000))
   if [ "$kind" = program ]; then
-    exe=$build/x86_64/watcher_tests.exe
+    exe=$build/x86_64/watcher_host.exe
     "$CB_WINE64" "$exe" --gtest_filter=WatcherBenchmark.Host > "$dir/host.log" 2>&1 &
   else
     exe=$build/x86_64/bareloop.exe

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/tools/watcherbench.h"
+#include "bench/wine/watcherbench.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <mmsystem.h>
 
 #include "support/numtext.h"
-#include "tests/tools/watcherbench.h"
+#include "bench/wine/watcherbench.h"
 
 namespace {
 
