@@ -1,13 +1,6 @@
 // The sound list and the entry fields, read and changed as a user or another subsystem would.
 #pragma once
 
-#include <windows.h>
-
-#include <commctrl.h>
-
-#include <string>
-#include <vector>
-
 #include "app/app.h"
 #include "soundlist/soundlist.h"
 #include "tests/wine/common/harness.h"
@@ -20,9 +13,8 @@ inline int RowCount() { return static_cast<int>(SendMessageA(List(), LVM_GETITEM
 
 inline Rows ListRows(HWND list = List()) {
     Rows rows(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), Row(3));
-    char text[PATH_TEXT_LIMIT];
     for (size_t cell = 0; cell < rows.size() * 3; ++cell) {
-        text[0] = '\0';
+        char text[PATH_TEXT_LIMIT] = {};
         GetListItemText(list, static_cast<int>(cell / 3), cell % 3, text, sizeof text);
         rows[cell / 3][cell % 3] = text;
     }
@@ -35,14 +27,11 @@ inline void FillList(const Rows& rows) {  // top row first
     }
 }
 
-inline void SelectRows(std::vector<int> rows) {
-    rows.insert(rows.begin(), -1);  // clears every selection
-    for (int row : rows) {
-        LVITEMA item = {};
-        item.stateMask = LVIS_SELECTED;
-        item.state = row < 0 ? 0 : LVIS_SELECTED;
-        SendMessageA(List(), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
-    }
+// Adds to the selection; a fresh list has none.
+inline void SelectRows(const std::vector<int>& rows) {
+    LVITEMA item = {};
+    item.state = item.stateMask = LVIS_SELECTED;
+    for (int r : rows) SendMessageA(List(), LVM_SETITEMSTATE, r, reinterpret_cast<LPARAM>(&item));
 }
 
 inline void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }  // arrives as BN_CLICKED
@@ -53,9 +42,7 @@ inline void SetFields(const Row& row) {
     for (int i = 0; i < 3; ++i) SetDlgItemTextA(AppWindow(), ids[i], row[i].c_str());
 }
 
-// Every test starts from the empty main window in front, holding the focus.
 inline void FreshMainWindow() {
     ResetMainWindow();
     SetForegroundWindow(AppWindow());
-    SetFocus(AppWindow());
 }
