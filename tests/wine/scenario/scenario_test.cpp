@@ -124,15 +124,15 @@ TEST_F(Scenario, StartsWithThePreparedListInItsWindowAndSeventeenControls) {
     EXPECT_TRUE(rect.right - rect.left == 480 && rect.bottom - rect.top == 360);
     // Registered from a WNDCLASSEXA; of the class, only its style is readable across processes.
     EXPECT_EQ(GetClassLongA(g_main, GCL_STYLE), DWORD{CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS});
-    for (const ControlSpec& spec : kControls) {
-        HWND control = Item(spec.id);
+    for (const ControlSpec& want : kControls) {
+        HWND control = Item(want.id);
         char className[64] = {};
         GetClassNameA(control, className, sizeof className);
         GetWindowRect(control, &rect);
         MapWindowPoints(nullptr, g_main, reinterpret_cast<POINT*>(&rect), 2);
-        EXPECT_TRUE(lstrcmpiA(className, spec.className) == 0 && TextOf(control) == spec.text &&
-                    IsWindowVisible(control) && !IsWindowEnabled(control) == !spec.enabled &&
-                    EqualRect(&rect, &spec.rect)) << "control " << spec.id;
+        EXPECT_TRUE(lstrcmpiA(className, want.className) == 0 && TextOf(control) == want.text &&
+                    IsWindowVisible(control) && !IsWindowEnabled(control) == !want.enabled &&
+                    EqualRect(&rect, &want.rect)) << "control " << want.id;
     }
 }
 
