@@ -5,6 +5,8 @@
 // of a watcher pass, so that the presses do not lock onto the watcher's rhythm.
 #include <windows.h>
 
+#include "bench/wine/clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -20,16 +22,6 @@ ULONGLONG CaptureSize() {
     return (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-double Now() {
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
 
 void Key(WORD vk, DWORD flags) {
     INPUT input = {};
@@ -40,16 +32,16 @@ void Key(WORD vk, DWORD flags) {
 }
 
 bool WaitQuiet(double quietMs, double timeoutMs) {
-    const double start = Now();
+    const double start = NowMs();
     ULONGLONG size = CaptureSize();
     double since = start;
-    while (Now() - start < timeoutMs) {
+    while (NowMs() - start < timeoutMs) {
         Sleep(5);
         const ULONGLONG now = CaptureSize();
         if (now != size) {
             size = now;
-            since = Now();
-        } else if (Now() - since >= quietMs) {
+            since = NowMs();
+        } else if (NowMs() - since >= quietMs) {
             return true;
         }
     }
@@ -85,12 +77,12 @@ int main(int argc, char** argv) {
         }
         Sleep(static_cast<DWORD>(rand() % 50));
         const ULONGLONG before = CaptureSize();
-        const double down = Now();
+        const double down = NowMs();
         Key(vk, 0);
         double latency = -1;
-        while (Now() - down < 20000) {
+        while (NowMs() - down < 20000) {
             if (CaptureSize() > before) {
-                latency = Now() - down;
+                latency = NowMs() - down;
                 break;
             }
             Sleep(1);

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "bench/wine/clock.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -14,6 +16,8 @@
 #include <vector>
 
 namespace probe {
+
+using ::NowMs;
 
 // The program's control and command numbers, as a user's clicks reach them.
 enum : int {
@@ -28,16 +32,6 @@ enum : int {
 // Longer than anything measured takes; an answer that never comes counts as this.
 constexpr UINT kAnswerTimeoutMs = 120000;
 
-inline double NowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) * 1000.0 / static_cast<double>(frequency.QuadPart);
-}
 
 inline double Percentile(std::vector<double> values, double p) {
     if (values.empty()) return -1;

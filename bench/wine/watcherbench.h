@@ -11,6 +11,8 @@
 
 #include <windows.h>
 
+#include "bench/wine/clock.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -21,6 +23,8 @@
 #include <vector>
 
 namespace watcherbench {
+
+using ::NowMs;
 
 constexpr int kBenchKey = VK_F8;  // on the bottom row: every pass reads all rows before it
 
@@ -41,16 +45,6 @@ inline bool ReadSettings(Settings* settings) {
     return settings->rows > 0;
 }
 
-inline double NowMs() {
-    static const LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return counter.QuadPart * 1000.0 / frequency.QuadPart;
-}
 
 // A 50 ms constant tone, mono 16-bit 8 kHz.
 inline std::string WriteBenchSound(const std::string& dir) {
