@@ -87,7 +87,7 @@ fi
 for _ in $(seq 300); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 xdpyinfo >/dev/null 2>&1 || fail "start a display" "no X display at $DISPLAY"
 
-export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=-all LANG=ja_JP.UTF-8
+export WINEPREFIX=$prefix WINEARCH=win32 WINEDEBUG=${CB_WINEDEBUG:--all} LANG=ja_JP.UTF-8
 # No Mono or Gecko prompts in a prefix without network, and no menu builder: under emulation
 # every helper process costs a minute.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"

@@ -95,7 +95,10 @@ if [ -z "${CB_SKIP_I686:-}" ]; then
   p=$(printf '%s' "$out" | sed -n 's/.*\b\([0-9]\+\) passed, \([0-9]\+\) failed.*/\1/p')
   f=$(printf '%s' "$out" | sed -n 's/.*\b\([0-9]\+\) passed, \([0-9]\+\) failed.*/\2/p')
   if [ -z "$p" ]; then tail -20 "$logs/i686.log" | sed 's/^/     /'; record i686 0 1
-  else record i686 "$p" "$f"; fi
+  else
+    [ "$f" -eq 0 ] || grep -E '^ {5}|FAILED' "$logs/i686.log" | head -20 | sed 's/^/     /'
+    record i686 "$p" "$f"
+  fi
 fi
 
 say "summary"
