@@ -8,6 +8,7 @@
 #   CB_BUILD_DIR      build tree (default: build/); the programs are in its i686/ folder
 #   CB_SKIP_I686=1    skip everything (quick local runs; CI never sets it)
 #   CB_I686_DISPLAY   an X display to use instead of starting Xvfb on a free one
+#   CB_WINEDEBUG      Wine debug channels for the 32-bit programs (default -all)
 #
 # The 32-bit Wine prefix is kept in the build tree and reused by later runs. Under emulation
 # each 32-bit process costs about a minute of CPU before it does anything, and creating the
