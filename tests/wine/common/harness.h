@@ -29,7 +29,6 @@ class BoxAnswerer {
     BoxAnswerer(const BoxAnswerer&) = delete;
     BoxAnswerer& operator=(const BoxAnswerer&) = delete;
 
-    bool Answered() const { return Count() > 0; }
     int Count() const;
     std::string Text() const;      // the text of the last box answered
     HWND Owner() const;            // the owner of the last box answered

@@ -71,6 +71,26 @@ std::vector<int16_t> SamplesFrom(uint64_t mark) {
     return samples;
 }
 
+uint64_t CaptureFileSize() {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    if (!GetFileAttributesExA(CapturePath().c_str(), GetFileExInfoStandard, &data)) return 0;
+    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+// The ids of the sounds whose start appears in raw 16-bit PCM, in playing order.
+std::vector<int> DecodeSoundStarts(const std::vector<int16_t>& samples) {
+    std::vector<int> starts;
+    size_t i = 0;
+    while (i < samples.size()) {
+        size_t end = i + 1;
+        while (end < samples.size() && samples[end] == samples[i]) ++end;
+        const int id = IdOfMarker(samples[i]);
+        if (id != 0 && end - i >= static_cast<size_t>(kMinimumMarkerRun)) starts.push_back(id);
+        i = end;
+    }
+    return starts;
+}
+
 }  // namespace
 
 int NextSoundId() {
@@ -110,27 +130,7 @@ std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
     return path;
 }
 
-std::vector<int> DecodeSoundStarts(const std::vector<int16_t>& samples) {
-    std::vector<int> starts;
-    size_t i = 0;
-    while (i < samples.size()) {
-        size_t end = i + 1;
-        while (end < samples.size() && samples[end] == samples[i]) ++end;
-        const int id = IdOfMarker(samples[i]);
-        if (id != 0 && end - i >= static_cast<size_t>(kMinimumMarkerRun)) starts.push_back(id);
-        i = end;
-    }
-    return starts;
-}
-
 Capture::Capture() { Mark(); }
-
-bool Capture::Available() {
-    HANDLE file = OpenCapture();
-    if (file == INVALID_HANDLE_VALUE) return false;
-    CloseHandle(file);
-    return true;
-}
 
 void Capture::Mark() { mark_ = CaptureFileSize(); }
 
@@ -153,12 +153,6 @@ size_t Capture::Samples(int id) const {
         count += (IdOfMarker(sample) == id || IdOfBody(sample) == id) ? 1 : 0;
     }
     return count;
-}
-
-uint64_t CaptureFileSize() {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    if (!GetFileAttributesExA(CapturePath().c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 bool PumpUntilCaptureQuiet(unsigned long quietMs, unsigned long timeoutMs) {

@@ -18,14 +18,10 @@ size_t SoundSamples(int milliseconds);
 // start marker and go on with a body, both values unique to the id, so every play is counted.
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds = 60);
 
-// The ids of the sounds whose start appears in raw 16-bit PCM, in playing order.
-std::vector<int> DecodeSoundStarts(const std::vector<int16_t>& samples);
-
 class Capture {
 public:
     Capture();  // marks the current end of the file: only what plays from now on counts
 
-    static bool Available();  // CB_CAPTURE_FILE names a file that can be read
     void Mark();
     uint64_t Bytes() const;          // bytes played since the mark
     std::vector<int> Starts() const;  // sound ids started since the mark, in order
@@ -35,8 +31,6 @@ public:
 private:
     uint64_t mark_ = 0;
 };
-
-uint64_t CaptureFileSize();
 
 // Pumps this thread's messages until nothing has been played for quietMs.
 bool PumpUntilCaptureQuiet(unsigned long quietMs, unsigned long timeoutMs = 10000);
