@@ -6,6 +6,8 @@
 #include "soundlist/listview.cpp"
 #include "soundlist/savedlist.cpp"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -82,32 +84,26 @@ void LoadWithPlatform() {
     char key1[KEY_TEXT_LIMIT] = {};
     char key2[KEY_TEXT_LIMIT] = {};
     char path[PATH_TEXT_LIMIT] = {};
-    HWND list = MainControl(IDC_SOUND_LIST);
     for (int32_t row = 0; row < count && row < kMaxLoadedRows; ++row) {
         const std::string section = "LIST" + NumberToText(row);
         GetPrivateProfileStringA(section.c_str(), "key1", "17", key1, KEY_TEXT_LIMIT, SavedListPath());
         GetPrivateProfileStringA(section.c_str(), "key2", "88", key2, KEY_TEXT_LIMIT, SavedListPath());
         GetPrivateProfileStringA(section.c_str(), "path", "Beep", path, PATH_TEXT_LIMIT, SavedListPath());
-        InsertEntryRow(list, key1, key2, path);
+        InsertEntryRow(key1, key2, path);
     }
 }
 
 // The same work as the program's save, through the platform: one write per key.
 void SaveWithPlatform() {
-    HWND list = MainControl(IDC_SOUND_LIST);
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int count = SoundListRowCount();
     WritePrivateProfileStringA("LISTNUM", "LIST", NumberToText(count).c_str(), SavedListPath());
     for (int row = 0; row < count; ++row) {
-        char key1[KEY_TEXT_LIMIT] = {};
-        char key2[KEY_TEXT_LIMIT] = {};
-        char path[PATH_TEXT_LIMIT] = {};
-        GetListItemText(list, row, 0, key1, KEY_TEXT_LIMIT);
-        GetListItemText(list, row, 1, key2, KEY_TEXT_LIMIT);
-        GetListItemText(list, row, 2, path, PATH_TEXT_LIMIT);
+        Entry entry = {};
+        ReadEntry(row, &entry);
         const std::string section = "LIST" + NumberToText(row);
-        WritePrivateProfileStringA(section.c_str(), "key1", key1, SavedListPath());
-        WritePrivateProfileStringA(section.c_str(), "key2", key2, SavedListPath());
-        WritePrivateProfileStringA(section.c_str(), "path", path, SavedListPath());
+        WritePrivateProfileStringA(section.c_str(), "key1", entry.key1, SavedListPath());
+        WritePrivateProfileStringA(section.c_str(), "key2", entry.key2, SavedListPath());
+        WritePrivateProfileStringA(section.c_str(), "path", entry.path, SavedListPath());
     }
 }
 

@@ -15,7 +15,7 @@ TEST(WatcherBenchmark, Host) {
     const std::string sound = watcherbench::WriteBenchSound(settings.dir);
     watcherbench::FillRows(List(), settings.rows, sound,
                            [](const char* key1, const char* key2, const char* path) {
-                               InsertEntryRow(List(), key1, key2, path);
+                               InsertEntryRow(key1, key2, path);
                            });
     ASSERT_EQ(RowCount(), settings.rows);
     watcherbench::TimePasses(List());
