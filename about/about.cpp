@@ -26,19 +26,10 @@ enum AboutControlId : int {
     IDC_ABOUT_PICTURE_FRAME = 1020,
 };
 
-struct AboutControlDef {
-    int id;
-    const char* className;
-    const char* text;
-    DWORD exStyle;
-    DWORD style;
-    int x, y, width, height;
-};
-
 const DWORD kLabelStyle = WS_CHILD | WS_VISIBLE;  // a left-aligned label or a push button
 
 // Creation order is table order.
-const AboutControlDef kAboutControls[] = {
+const ControlDef kAboutControls[] = {
     {IDC_ABOUT_NAME, "STATIC", "Chord Bell", 0, kLabelStyle, 330, 52, 75, 12},
     {IDC_ABOUT_CREDIT, "STATIC", kCreditText, 0, kLabelStyle, 457, 99, 57, 12},
     {IDC_ABOUT_VERSION_LABEL, "STATIC", "Version", 0, kLabelStyle, 347, 78, 43, 12},
@@ -146,20 +137,9 @@ void CloseAboutWindow(HWND window, int exitCode) {
     PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
-void CreateAboutControls(HWND window) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    for (const AboutControlDef& c : kAboutControls) {
-        CreateWindowExA(c.exStyle, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
-                        nullptr);
-        SendMessageA(GetDlgItem(window, c.id), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(g_shared.aboutFont), 0);
-    }
-}
-
 void OnInitDialog(HWND window) {
     g_aboutWindow = window;
-    CreateAboutControls(window);
+    CreateControls(window, kAboutControls, g_shared.aboutFont);
     CenterWindowOnWindow(g_shared.mainWindow, window, 0, 0);
     SetDlgItemTextA(window, IDC_ABOUT_VERSION_BOX, kVersionText);
 }
@@ -208,8 +188,6 @@ int RunModalLoop(HWND owner) {
 
 }  // namespace
 
-// The one seam of this window: tests point it elsewhere to see the request without starting a
-// browser.
 void (*g_openWithShell)(const char* target, const char* parameters) = OpenWithShell;
 
 // Without a window there would be nothing left to close and enable the owner again, so a
@@ -217,7 +195,7 @@ void (*g_openWithShell)(const char* target, const char* parameters) = OpenWithSh
 int ShowModalWindow(HWND owner, const char* windowName) {
     if (lstrcmpA(windowName, kAboutWindowName) != 0) return 0;
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    g_aboutWindow = CreateWindowExA(0, "NORMALDLG", kAboutWindowName, WS_CAPTION | WS_SYSMENU,
+    g_aboutWindow = CreateWindowExA(0, kDialogClassName, kAboutWindowName, WS_CAPTION | WS_SYSMENU,
                                     CW_USEDEFAULT, CW_USEDEFAULT, 530, 340, owner, nullptr,
                                     instance, nullptr);
     if (g_aboutWindow == nullptr) return 0;
