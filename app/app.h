@@ -49,6 +49,11 @@ struct SharedState {
 
 extern SharedState g_shared;
 
+// A second copy on the same data.ini: true when a running copy has taken over and this one
+// must end; PublishMainWindow tells later copies where the window is.
+bool HandOverToRunningCopy();
+void PublishMainWindow(HWND mainWindow);
+
 // Start-up, split so that tests can build the real main window inside their own process.
 void CreateSharedResources();  // common controls, fonts, brush, menus, both window classes
 HWND CreateMainWindow();       // the visible main window; its WM_CREATE runs the initialisation
