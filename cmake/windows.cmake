@@ -45,31 +45,13 @@ if(CB_TESTS)
   target_compile_options(gtest PRIVATE -Wno-error)
   target_compile_options(gtest_main PRIVATE -Wno-error)
 
-  file(GLOB CB_WINE_COMMON CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/common/*.cpp)
-  add_library(wine_test_common STATIC ${CB_WINE_COMMON})
-  target_link_libraries(wine_test_common PUBLIC chordbell_core gtest_main)
-  target_include_directories(wine_test_common PUBLIC ${CMAKE_SOURCE_DIR})
-
-  # The platform-free tests run here too, from the same sources.
-  file(GLOB CB_PORTABLE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
-  add_executable(portable_tests ${CB_PORTABLE_TESTS})
-  target_link_libraries(portable_tests PRIVATE chordbell_portable gtest_main ${CB_STATIC_LINK})
-  target_compile_definitions(portable_tests PRIVATE CB_UNDER_WINE=1)
-
-  # One GoogleTest program per area: every Wine process costs seconds to start.
-  file(GLOB CB_WINE_AREAS LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/tests/wine/*)
-  foreach(area_dir ${CB_WINE_AREAS})
-    get_filename_component(area ${area_dir} NAME)
-    if(NOT IS_DIRECTORY ${area_dir} OR area STREQUAL "common")
-      continue()
-    endif()
-    file(GLOB area_sources CONFIGURE_DEPENDS ${area_dir}/*.cpp)
-    if(NOT area_sources)
-      continue()
-    endif()
-    add_executable(${area}_tests ${area_sources} resources/chordbell.rc)
-    target_link_libraries(${area}_tests PRIVATE wine_test_common ${CB_STATIC_LINK})
-  endforeach()
+  # One GoogleTest program for every Wine test (each link and each Wine process costs seconds):
+  # the real windows in this process, the real program driven from outside, and the
+  # platform-free tests with their cross-check against the platform's profile functions.
+  file(GLOB CB_WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+  add_executable(wine_tests ${CB_WINE_TESTS} resources/chordbell.rc)
+  target_link_libraries(wine_tests PRIVATE chordbell_core gtest_main ${CB_STATIC_LINK})
+  target_compile_definitions(wine_tests PRIVATE CB_UNDER_WINE=1)
 
   # Benchmark programs, started as processes of their own by scripts/bench-*.sh. The watcher's
   # host is the program's own window and watcher, set up through the test harness.
@@ -79,6 +61,4 @@ if(CB_TESTS)
     add_executable(${tool} ${tool_source})
     target_link_libraries(${tool} PRIVATE chordbell_portable user32 gdi32 kernel32 winmm ${CB_STATIC_LINK})
   endforeach()
-  add_executable(watcher_host bench/wine/host/watcher_host.cpp resources/chordbell.rc)
-  target_link_libraries(watcher_host PRIVATE wine_test_common ${CB_STATIC_LINK})
 endif()

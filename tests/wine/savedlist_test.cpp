@@ -1,0 +1,172 @@
+// The saved list file on the real main window: what a load shows, what a save writes, and the
+// saves that fail or are cut short.
+#include "tests/wine/harness.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include "app/app.h"
+#include "soundlist/soundlist.h"
+
+extern void (*g_beforeSavedListReplace)(const char* temporaryPath);
+
+using namespace std::string_literals;
+
+namespace {
+
+const std::string kExample = "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=17\r\nkey2=88\r\npath=C:\\sounds\\alarm.wav\r\n"
+                             "[LIST1]\r\nkey1=112\r\nkey2=-1\r\npath=C:\\sounds\\bell.wav\r\n";
+const std::string kSwapped = "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=112\r\nkey2=-1\r\npath=C:\\sounds\\bell.wav\r\n"
+                             "[LIST1]\r\nkey1=17\r\nkey2=88\r\npath=C:\\sounds\\alarm.wav\r\n";
+const Row kAlarm = {"17", "88", "C:\\sounds\\alarm.wav"}, kBell = {"112", "-1", "C:\\sounds\\bell.wav"};
+const Row kDefaults = {"17", "88", "Beep"};
+
+HWND List() { return Control(IDC_SOUND_LIST); }
+
+// The rows the platform's private-profile functions read from the file, in the order a load
+// shows them. The first call drops the platform's cache, which two saves in one tick would fool.
+Rows PlatformRows(const std::string& path) {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str());
+    Rows rows;
+    for (int i = 0, count = GetPrivateProfileIntA("LISTNUM", "LIST", 0, path.c_str()); i < count; ++i) {
+        const std::string section = "LIST" + std::to_string(i);
+        Row row;
+        for (const auto& [key, fallback] : {std::pair{"key1", "17"}, {"key2", "88"}, {"path", "Beep"}}) {
+            char value[PATH_TEXT_LIMIT] = {};
+            GetPrivateProfileStringA(section.c_str(), key, fallback, value,
+                                     key[0] == 'p' ? PATH_TEXT_LIMIT : KEY_TEXT_LIMIT, path.c_str());
+            row.push_back(value);
+        }
+        rows.insert(rows.begin(), row);
+    }
+    return rows;
+}
+
+class SavedList : public testing::Test {
+  protected:
+    void SetUp() override {
+        ResetMainWindow();
+        path_ = SavedListPath();
+        Remove();
+    }
+    void TearDown() override {
+        g_beforeSavedListReplace = nullptr;
+        Remove();
+    }
+    void Remove() {
+        for (const std::string& file : {path_, path_ + ".tmp"}) {
+            SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(file.c_str());
+        }
+    }
+    void Load(const std::string& bytes) {
+        WriteBytes(path_, bytes);
+        SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
+        LoadSoundList();
+    }
+    std::string path_;
+};
+
+TEST_F(SavedList, EachLoadAndSaveReversesTheStoredOrder) {
+    Load(kExample);
+    EXPECT_EQ(ListRows(List()), (Rows{kBell, kAlarm}));
+    ASSERT_TRUE(SaveSoundList());
+    EXPECT_EQ(ReadBytes(path_), kSwapped);
+    Load(kSwapped);
+    EXPECT_EQ(ListRows(List()), (Rows{kAlarm, kBell}));
+    ASSERT_TRUE(SaveSoundList());
+    EXPECT_EQ(ReadBytes(path_), kExample);
+}
+
+std::string Utf16(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+    return bytes;
+}
+
+// Whatever the file holds, the load agrees with the platform, and a save afterwards writes a
+// file that both read back, in the other order as after every save.
+TEST_F(SavedList, ShowsWhatThePlatformReadsAndSavesAValidFile) {
+    std::string garbage;
+    for (unsigned seed = 7; garbage.size() < 20000; seed = seed * 1103515245u + 12345u) garbage += char(seed >> 16);
+    const char effect[] = "\x8C\xF8\x89\xCA\x89\xB9";  // "効果音" in code page 932
+    const struct { std::string file; Rows rows; } cases[] = {
+        {"[LISTNUM]\r\nLIST=3\r\n[LIST0]\r\nkey1=1\r\nkey2=2\r\npath=a\r\n[LIST1]\r\nkey1=3\r\nkey2=4\r\npath=b\r\n",
+         {kDefaults, {"3", "4", "b"}, {"1", "2", "a"}}},
+        {"[LISTNUM]\r\nLIST=-2\r\n[LIST0]\r\nkey1=1\r\n", {}},
+        {"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=\r\npath=x\r\n[LIST1]\r\nkey1=2\r\n", {{"", "88", "x"}}},
+        {"", {}}, {garbage, {}},
+        {"[LISTNUM]\r\nLIST=1\0009\r\n[LIST0]\r\nkey1=1\0002\r\n"s, {{"1", "88", "Beep"}}},
+        {"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=" + std::string(10 << 20, 'v') + "\r\nkey1=" + std::string(300, '5') +
+         "\r\n", {{std::string(255, '5'), "88", std::string(1023, 'v')}}},
+        {"\xEF\xBB\xBF[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=\xE5\x8A\xB9\xE6\x9E\x9C\xE9\x9F\xB3\r\n", {{"17", "88", effect}}},
+        {Utf16(L"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=9\r\npath=\x52B9\x679C\x97F3\r\n"), {{"9", "88", effect}}},
+        {"[LISTNUM]\r\nLIST=1\r\nLIST=3\r\n[LIST0]\r\nkey1=1\r\nkey1=2\r\n[LIST0]\r\nkey2=7\r\n", {{"1", "88", "Beep"}}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file.substr(0, 40));
+        Load(c.file);
+        EXPECT_EQ(ListRows(List()), c.rows);
+        EXPECT_EQ(ListRows(List()), PlatformRows(path_));
+        ASSERT_TRUE(SaveSoundList());
+        const Rows reversed(c.rows.rbegin(), c.rows.rend());
+        EXPECT_EQ(PlatformRows(path_), reversed);
+        SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
+        LoadSoundList();
+        EXPECT_EQ(ListRows(List()), reversed);
+    }
+}
+
+// A count like this would keep start-up busy for hours; the list, filled with its redraw off,
+// still paints once the load is done.
+TEST_F(SavedList, AHugeCountLoadsAtMostTheBound) {
+    Load("[LISTNUM]\r\nLIST=2147483647\r\n[LIST0]\r\nkey1=65\r\nkey2=-1\r\npath=a.wav\r\n");
+    EXPECT_EQ(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0), 100000);
+    ASSERT_TRUE(PumpUntil([&] { return !GetUpdateRect(List(), nullptr, FALSE); }));
+    SendMessageA(List(), LVM_REDRAWITEMS, 0, 0);
+    EXPECT_TRUE(GetUpdateRect(List(), nullptr, FALSE)) << "the list takes no repaint";
+    SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
+}
+
+std::string g_atReplace[2];  // data.ini and the temporary file, as a crash there would leave them
+
+// The new text goes to data.ini.tmp first, which then replaces the file; a read-only data.ini
+// or one that cannot be read is left as it was.
+TEST_F(SavedList, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
+    WriteBytes(path_ + ".tmp", "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=1");  // left by a save cut short
+    Load(kExample);
+    g_beforeSavedListReplace = [](const char* temporary) {
+        g_atReplace[0] = ReadBytes(SavedListPath());
+        g_atReplace[1] = ReadBytes(temporary);
+    };
+    ASSERT_TRUE(SaveSoundList());
+    EXPECT_EQ(g_atReplace[0], kExample);
+    EXPECT_EQ(g_atReplace[1], kSwapped);
+    EXPECT_EQ(ReadBytes(path_), kSwapped);
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+
+    FillList({kBell});
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(SaveSoundList());
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    HANDLE locked = CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(SaveSoundList());
+    CloseHandle(locked);
+    EXPECT_EQ(ReadBytes(path_), kSwapped);
+    EXPECT_FALSE(Exists(path_ + ".tmp"));
+}
+
+// The open-file dialog moves the current folder; the save still goes to the one at start-up.
+TEST_F(SavedList, SaveGoesToTheFolderOfTheStart) {
+    char startUp[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof startUp, startUp);
+    EXPECT_EQ(path_, std::string(startUp) + "\\data.ini");
+    SetCurrentDirectoryA(MakeTempDir("elsewhere").c_str());
+    FillList({kBell});
+    const bool saved = SaveSoundList();
+    SetCurrentDirectoryA(startUp);
+    EXPECT_TRUE(saved);
+    EXPECT_EQ(PlatformRows(path_), (Rows{kBell}));
+}
+
+}  // namespace

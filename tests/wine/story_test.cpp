@@ -1,0 +1,205 @@
+// The real chordbell.exe in a process of its own, driven from this one as a user and the shell
+// would: keys pressed anywhere with SendInput, window texts, list-view messages, the capture
+// file. Both builds run the story; the 32-bit one so reaches every structure whose size differs.
+#include "tests/wine/harness.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+#include "app/app.h"
+
+namespace {
+
+// Under emulation the first window takes about a minute and each new code path seconds.
+constexpr DWORD kStartMs = 600000, kStepMs = 180000;
+
+bool WaitFor(const std::function<bool()>& done) { return PumpUntil(done, kStepMs); }
+
+void Type(BYTE vk) { KeyDown(vk), KeyUp(vk); }
+
+bool InFront(HWND window) {
+    return WaitFor([&] { SetForegroundWindow(window); return GetForegroundWindow() == window; });
+}
+
+// Until the program's own thread has put the focus on its window, typed keys would reach no window.
+bool Focused(HWND window) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == window;
+}
+
+// Menu mode starts on the bar's first popup (a posted message is taken before input): Right to
+// the wanted one, Down into it and on to the item (a separator is skipped), Enter.
+bool Choose(HWND window, int popup, int item) {
+    if (!InFront(window)) return false;
+    PostMessageA(window, WM_SYSCOMMAND, SC_KEYMENU, 0);
+    for (int i = 0; i < popup; ++i) Type(VK_RIGHT);
+    Type(VK_DOWN);
+    if (!WaitFor([] { return FindWindowA("#32768", nullptr) != nullptr; })) return false;
+    for (int i = 1; i < item; ++i) Type(VK_DOWN);
+    Type(VK_RETURN);
+    return true;
+}
+
+// Held as a keyboard holds keys, repeating: when the X focus comes back from a dialog, Wine may
+// release keys that the X server never saw pressed, and only a repeat undoes that.
+bool HoldUntilPlayed(const std::vector<BYTE>& keys, int id) {
+    Capture capture;
+    DWORD pressed = GetTickCount() - 1000;
+    const bool played = WaitFor([&] {
+        if (GetTickCount() - pressed >= 250) {
+            for (BYTE vk : keys) KeyDown(vk);
+            pressed = GetTickCount();
+        }
+        return capture.Count(id) > 0;
+    });
+    for (auto vk = keys.rbegin(); vk != keys.rend(); ++vk) KeyUp(*vk);
+    return played;
+}
+
+// Answers the box that the action makes the program show; its text, once the program has
+// gone on from it.
+std::string Answer(HWND window, const char* title, int button, const std::function<void()>& action) {
+    BoxAnswerer box(title, button);
+    action();
+    DWORD_PTR result = 0;
+    if (!WaitFor([&] { return box.Count() == 1 && FindWindowA("#32770", title) == nullptr; })) return "";
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepMs, &result);
+    return box.Text();
+}
+
+// As a user registers an entry: registration on, the keys typed one after another, the WAV
+// chosen in the real open-file dialog, Add.
+void Register(const Program& p, const std::vector<BYTE>& keys, const std::string& wav, const Row& codes) {
+    Send(p.Item(IDC_REGISTER_TOGGLE), BM_CLICK);
+    ASSERT_TRUE(InFront(p.window) && WaitFor([&] { return Focused(p.window); }));
+    for (BYTE vk : keys) Type(vk);
+    ASSERT_TRUE(WaitFor([&] { return Row{Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT))} == codes; }))
+        << Text(p.Item(IDC_KEY1_EDIT)) << " " << Text(p.Item(IDC_KEY2_EDIT));
+    PostMessageA(p.Item(IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);  // posted: the dialog is modal
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = ShownWindow(p.process.dwProcessId, "#32770", "ウェイヴ ファイルを開く")); }));
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), p.window);
+    EXPECT_EQ(Text(GetDlgItem(dialog, 0x470)), "wav ファイル(*.wav)");       // cmb1, the type
+    Send(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wav.c_str()));  // cmb13, the name
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return Text(p.Item(IDC_PATH_EDIT)) == wav; })) << Text(p.Item(IDC_PATH_EDIT));
+    Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
+    EXPECT_EQ(Text(p.Item(IDC_KEY1_EDIT)) + Text(p.Item(IDC_KEY2_EDIT)) + Text(p.Item(IDC_PATH_EDIT)), "");
+    EXPECT_FALSE(IsWindowEnabled(p.Item(IDC_KEY1_EDIT)));
+}
+
+TEST(Story, AUsersSessionFromFirstStartToExit) {
+    const std::string folder = MakeTempDir("story"), sounds = MakeTempDir("sounds"), ini = folder + "\\data.ini";
+    const int chord = NextSoundId(), bell = NextSoundId(), edited = NextSoundId();
+    const std::string chordWav = WriteTestSound(sounds, chord), bellWav = WriteTestSound(sounds, bell),
+                      editedWav = WriteTestSound(sounds, edited);
+    Program p = Launch(folder);
+    ASSERT_TRUE(WaitForWindow(p, kStartMs)) << "no main window";
+    const HWND list = p.Item(IDC_SOUND_LIST);
+    EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 0);
+
+    ASSERT_NO_FATAL_FAILURE(Register(p, {'J', 'K'}, chordWav, {"74", "75"}));
+    ASSERT_NO_FATAL_FAILURE(Register(p, {'L'}, bellWav, {"76", ""}));
+    EXPECT_EQ(ListRows(list), (Rows{{"76", "-1", bellWav}, {"74", "75", chordWav}}));
+    EXPECT_TRUE(HoldUntilPlayed({'J', 'K'}, chord));
+    EXPECT_TRUE(HoldUntilPlayed({'L'}, bell));
+
+    // The chord edited to another sound, the one-key entry deleted: its key plays nothing any more.
+    SelectRow(list, 1);
+    Send(p.Item(IDC_EDIT_BUTTON), BM_CLICK);
+    EXPECT_EQ(Row({Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT)), Text(p.Item(IDC_PATH_EDIT))}),
+              Row({"74", "75", chordWav}));
+    Send(p.Item(IDC_PATH_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(editedWav.c_str()));
+    Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
+    SelectRow(list, 1);
+    Send(p.Item(IDC_DELETE_BUTTON), BM_CLICK);
+    EXPECT_EQ(ListRows(list), (Rows{{"74", "75", editedWav}}));
+    Capture capture;
+    EXPECT_TRUE(HoldUntilPlayed({'J', 'K', 'L'}, edited));
+    EXPECT_EQ(capture.Starts(), std::vector<int>{edited});
+
+    const std::string saved = "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=74\r\nkey2=75\r\npath=" + editedWav + "\r\n";
+    Send(p.window, WM_ENDSESSION, TRUE);  // logging off ends the program without a close
+    EXPECT_EQ(ReadBytes(ini), saved);
+
+    ASSERT_TRUE(Choose(p.window, 1, 1)) << "ウインドウ > タスクトレイに格納";
+    ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(p.window) && TrayIcon(p.window); }));
+    EXPECT_TRUE(HoldUntilPlayed({'J', 'K'}, edited));
+    PostMessageA(p.window, 0x200, 1, WM_LBUTTONDOWN);  // the icon's click
+    ASSERT_TRUE(WaitFor([&] { return IsWindowVisible(p.window) && !TrayIcon(p.window); }));
+
+    ASSERT_TRUE(Choose(p.window, 2, 1)) << "情報 > バージョン情報";
+    HWND about = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (about = ShownWindow(p.process.dwProcessId, "NORMALDLG", "Version")); }));
+    EXPECT_EQ(Text(GetDlgItem(about, 1013)), "0.05");
+    EXPECT_FALSE(IsWindowEnabled(p.window));
+    PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);  // its caption's close button
+    EXPECT_TRUE(WaitFor([&] { return !IsWindow(about) && IsWindowEnabled(p.window); }));
+
+    ASSERT_TRUE(Choose(p.window, 1, 2)) << "ウインドウ > リストデータ全削除";
+    EXPECT_TRUE(WaitFor([&] { return Send(list, LVM_GETITEMCOUNT) == 0; }));
+    for (int answer : {IDNO, IDYES}) {
+        EXPECT_EQ(Answer(p.window, "確認", answer, [&] { ASSERT_TRUE(Choose(p.window, 0, 1)) << "ファイル > 保存データを削除"; }),
+                  "保存データを削除します。よろしいですか？");
+        EXPECT_EQ(Exists(ini), answer == IDNO);
+    }
+
+    // A failed save keeps the window open on いいえ; once the file can be written, Alt+F4 saves.
+    WriteBytes(ini, saved);
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Answer(p.window, "Error", IDNO, [&] { PostMessageA(p.window, WM_CLOSE, 0, 0); }),
+              "リストを保存できませんでした。\r\n" + ini + "\r\n\r\n保存せずに終了してもよろしいですか？");
+    ASSERT_TRUE(IsWindowVisible(p.window));
+    SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(InFront(p.window));
+    KeyDown(VK_MENU), Type(VK_F4), KeyUp(VK_MENU);
+    EXPECT_EQ(ExitCode(p, kStepMs), 0u);
+    EXPECT_EQ(ReadBytes(ini), "[LISTNUM]\r\nLIST=0\r\n[LIST0]\r\nkey1=74\r\nkey2=75\r\npath=" + editedWav + "\r\n");
+}
+
+// A copy started on the same data.ini (its folder named in another case) opens no window: it
+// brings the first copy's window to the front, out of the tray if need be, and ends with 0.
+TEST(SecondCopy, OnTheSameFileShowsTheFirstAndEnds) {
+    for (bool stored : {false, true}) {
+        SCOPED_TRACE(stored ? "the first in the tray" : "the first behind another window");
+        const std::string folder = MakeTempDir("copies");
+        Program first = Launch(folder);
+        ASSERT_TRUE(WaitForWindow(first));
+        ResetMainWindow();  // this process's window in front
+        if (stored) PostMessageA(first.window, WM_COMMAND, IDM_STORE_IN_TRAY, 0);
+        ASSERT_TRUE(PumpUntil([&] { return stored ? TrayIcon(first.window) : GetForegroundWindow() == AppWindow(); }));
+        std::string sameFolder = folder;
+        CharUpperA(&sameFolder[0]);
+        Program second = Launch(sameFolder);
+        bool windowed = false;
+        DWORD code = STILL_ACTIVE;
+        PumpUntil([&] {
+            windowed = windowed || ShownWindow(second.process.dwProcessId, "NORMAL0", nullptr);
+            return GetExitCodeProcess(second.process.hProcess, &code) && code != STILL_ACTIVE;
+        });
+        EXPECT_EQ(code, 0u);
+        EXPECT_FALSE(windowed);
+        EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(first.window) && GetForegroundWindow() == first.window; }));
+        EXPECT_FALSE(TrayIcon(first.window));
+        PostMessageA(first.window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(ExitCode(first), 0u);
+        ExitCode(second, 0);
+    }
+}
+
+TEST(SecondCopy, InAnotherFolderRunsBesideTheFirst) {
+    const std::string folders[] = {MakeTempDir("beside"), MakeTempDir("beside")};
+    WriteBytes(folders[1] + "\\data.ini", "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=1\r\n[LIST1]\r\nkey1=2\r\n");
+    Program copies[2];
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(WaitForWindow(copies[i] = Launch(folders[i]))) << i;
+    EXPECT_EQ(Send(copies[1].Item(IDC_SOUND_LIST), LVM_GETITEMCOUNT), 2);
+    for (Program& copy : copies) PostMessageA(copy.window, WM_CLOSE, 0, 0);
+    for (Program& copy : copies) EXPECT_EQ(ExitCode(copy), 0u);
+    EXPECT_EQ(ReadBytes(folders[0] + "\\data.ini"), "[LISTNUM]\r\nLIST=0\r\n");
+    EXPECT_EQ(ReadBytes(folders[1] + "\\data.ini"), "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=2\r\nkey2=88\r\npath=Beep\r\n"
+                                                    "[LIST1]\r\nkey1=1\r\nkey2=88\r\npath=Beep\r\n");
+}
+
+}  // namespace
