@@ -65,6 +65,9 @@ TEST(IniRead, HandEditedFilesReadByThePlatformsRules) {
         const IniText ini(file.text);
         for (const Entry& r : file.reads) EXPECT_EQ(ini.GetString(r.section, r.key, kDefault, r.limit), r.value) << r.key;
     }
+    std::string numbers;  // as a C runtime reads them, wrapping around 32 bits, from the first 29 characters
+    for (char key = 'a'; key <= 'l'; ++key) numbers += std::to_string(IniText(kNumbers).GetInt("n", {&key, 1}, -7)) + " ";
+    EXPECT_EQ(numbers, "12 42 -3 12 31 15 5 0 -2147483648 1215752191 -7 0 ");
 }
 
 TEST(IniWrite, ChangesOnlyWhatItMustAndEndsEveryLineWithCrLf) {

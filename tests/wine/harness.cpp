@@ -1,9 +1,7 @@
 #include "tests/wine/harness.h"
 
 #include <commctrl.h>
-#include <shellapi.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -17,39 +15,27 @@ std::string MakeTempDir(const char* name) {
     char base[MAX_PATH] = {};
     GetTempPathA(sizeof base, base);
     for (;;) {
-        const std::string path = base + ("cb-" + std::to_string(GetCurrentProcessId())) + "-" + name +
-                                 "-" + std::to_string(++serial);
+        const std::string path = base + ("cb-" + std::to_string(GetCurrentProcessId())) + "-" + name + "-" +
+                                 std::to_string(++serial);
         if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     }
 }
 
-std::string ReadBytes(const std::string& path) {
+std::string ReadBytes(const std::string& path, uint64_t from) {
     std::ifstream in(path, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(from));
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
+void WriteBytes(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-void PumpMessages() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpMessages();
+    for (const DWORD start = GetTickCount();; MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT)) {
+        for (MSG msg; PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE);) TranslateMessage(&msg), DispatchMessageA(&msg);
         if (done()) return true;
         if (GetTickCount() - start >= timeoutMs) return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
     }
 }
 
@@ -66,35 +52,34 @@ std::string Text(HWND window) {  // GetWindowTextA would not ask another process
     return text;
 }
 
-static void SendKey(BYTE vk, DWORD flags) {
+void SendInputOf(DWORD type, WORD vk, DWORD flags) {
     INPUT input = {};
-    input.type = INPUT_KEYBOARD;
-    input.ki.wVk = vk;
-    input.ki.dwFlags = flags;
+    input.type = type;
+    type == INPUT_KEYBOARD ? (input.ki.wVk = vk, input.ki.dwFlags = flags) : input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
 }
 
-void KeyDown(BYTE vk) { SendKey(vk, 0); }
-void KeyUp(BYTE vk) { SendKey(vk, KEYEVENTF_KEYUP); }
+void KeyDown(BYTE vk) { SendInputOf(INPUT_KEYBOARD, vk, 0); }
+void KeyUp(BYTE vk) { SendInputOf(INPUT_KEYBOARD, vk, KEYEVENTF_KEYUP); }
 
 bool TrayIcon(HWND window, DWORD action) {  // NIM_MODIFY with no flags changes nothing
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    probe.hWnd = window;
-    probe.uID = 1;
-    return Shell_NotifyIconA(action, &probe) != FALSE;
+    NOTIFYICONDATAA icon = {};
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    icon.hWnd = window;
+    icon.uID = 1;
+    return Shell_NotifyIconA(action, &icon) != FALSE;
 }
 
 namespace {
 
-// A list-view message carries a pointer that the list reads in its own process: the item and
-// its text go through a block of that process's memory, the text buffer filled with 0xCC first.
+// A list-view message carries a pointer that the list reads in its own process, so the item and
+// its text buffer (filled with 0xCC) go through a block of that process's memory.
 struct RemoteItem {
     LVITEMA item;
     char text[PATH_TEXT_LIMIT];
 };
 
-LRESULT SendItem(HWND list, UINT message, WPARAM row, RemoteItem* local) {
+void SendItem(HWND list, UINT message, WPARAM row, RemoteItem* local) {
     DWORD pid = 0;
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
@@ -102,11 +87,10 @@ LRESULT SendItem(HWND list, UINT message, WPARAM row, RemoteItem* local) {
     local->item.pszText = remote->text;
     local->item.cchTextMax = sizeof local->text;
     WriteProcessMemory(process, remote, local, sizeof *local, nullptr);
-    const LRESULT result = Send(list, message, row, reinterpret_cast<LPARAM>(remote));
+    Send(list, message, row, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process, remote, local, sizeof *local, nullptr);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     CloseHandle(process);
-    return result;
 }
 
 }  // namespace
@@ -131,44 +115,30 @@ void SelectRow(HWND list, int row) {
 
 BoxAnswerer::BoxAnswerer(const char* title, int button)
     : title_(title), button_(button), thread_([this] {
-          while (!stop_) {
-              HWND box = FindWindowA("#32770", title_.c_str());
-              if (box == nullptr || !IsWindowVisible(box)) {
-                  Sleep(10);
-                  continue;
-              }
+          for (HWND box; !stop_; Sleep(10)) {
+              if ((box = FindWindowA("#32770", title_.c_str())) == nullptr || !IsWindowVisible(box)) continue;
               char text[2048] = {};
               GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's text label
               text_ = text;
               owner_ = GetWindow(box, GW_OWNER);
               PostMessageA(box, WM_COMMAND, button_, 0);
               InterlockedIncrement(&count_);
-              while (IsWindow(box) && !stop_) Sleep(5);  // one answer per box
+              while (IsWindow(box) && !stop_) Sleep(5);  // one answer a box
           }
       }) {}
 
-BoxAnswerer::~BoxAnswerer() {
-    stop_ = 1;
-    thread_.join();
-}
+BoxAnswerer::~BoxAnswerer() { stop_ = 1, thread_.join(); }
 
 namespace {
 
-constexpr int kSampleRate = 8000, kMarkerSamples = 16, kMaximumId = 1000;
-
-// Marker and body values of all ids are pairwise distinct and never silence.
-int16_t MarkerValue(int id) { return static_cast<int16_t>(2000 + 20 * id); }
-int16_t BodyValue(int id) { return static_cast<int16_t>(2010 + 20 * id); }
-
-int IdOf(int16_t sample, int base) {
-    const int offset = sample - base;
-    return offset > 0 && offset % 20 == 0 && offset / 20 <= kMaximumId ? offset / 20 : 0;
+// A sound's first 16 samples, its marker, are 2000 + 20 * id; the rest 2010 + 20 * id.
+int IdOf(int16_t sample, bool markerOnly) {
+    const int offset = sample - 2000;
+    return offset > 0 && offset % (markerOnly ? 20 : 10) == 0 && offset <= 20010 ? offset / 20 : 0;
 }
 
 std::vector<int16_t> SamplesFrom(uint64_t mark) {
-    std::ifstream in(std::getenv("CB_CAPTURE_FILE"), std::ios::binary);
-    in.seekg(static_cast<std::streamoff>(mark));
-    std::string bytes(std::istreambuf_iterator<char>(in), {});
+    const std::string bytes = ReadBytes(std::getenv("CB_CAPTURE_FILE"), mark);
     std::vector<int16_t> samples(bytes.size() / 2);  // a sample being written waits for later
     memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
@@ -178,19 +148,19 @@ std::vector<int16_t> SamplesFrom(uint64_t mark) {
 
 int NextSoundId() {
     static int next = 0;
-    return next = next % kMaximumId + 1;
+    return next = next % 1000 + 1;
 }
 
-size_t SoundSamples(int milliseconds) { return static_cast<size_t>(kSampleRate * milliseconds / 1000); }
+size_t SoundSamples(int milliseconds) { return static_cast<size_t>(8 * milliseconds); }
 
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
     const uint32_t samples = static_cast<uint32_t>(SoundSamples(milliseconds));
-    // RIFF header of a mono 16-bit 8 kHz PCM file, then the samples.
-    const uint32_t header[] = {0x46464952, 36 + 2 * samples, 0x45564157, 0x20746D66, 16, 0x00010001,
-                               kSampleRate, kSampleRate * 2, 0x00100002, 0x61746164, 2 * samples};
+    // The header of a mono 16-bit 8 kHz PCM file.
+    const uint32_t header[] = {0x46464952, 36 + 2 * samples, 0x45564157, 0x20746D66, 16, 0x00010001, 8000, 16000,
+                               0x00100002, 0x61746164, 2 * samples};
     std::string wav(reinterpret_cast<const char*>(header), sizeof header);
     for (uint32_t i = 0; i < samples; ++i) {
-        const int16_t value = i < kMarkerSamples ? MarkerValue(id) : BodyValue(id);
+        const int16_t value = static_cast<int16_t>(2000 + 20 * id + (i < 16 ? 0 : 10));
         wav.append(reinterpret_cast<const char*>(&value), 2);
     }
     const std::string path = dir + "\\sound-" + std::to_string(id) + ".wav";
@@ -198,18 +168,14 @@ std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
     return path;
 }
 
-void Capture::Mark() {
-    std::ifstream in(std::getenv("CB_CAPTURE_FILE"), std::ios::binary | std::ios::ate);
-    mark_ = in ? static_cast<uint64_t>(in.tellg()) : 0;
-}
+void Capture::Mark() { mark_ += SamplesFrom(mark_).size() * 2; }
 
-// A start is a run of at least four marker samples.
-std::vector<int> Capture::Starts() const {
+std::vector<int> Capture::Starts() const {  // a start is a run of at least four marker samples
     const std::vector<int16_t> samples = SamplesFrom(mark_);
     std::vector<int> starts;
     for (size_t i = 0, end = 0; i < samples.size(); i = end) {
         for (end = i + 1; end < samples.size() && samples[end] == samples[i];) ++end;
-        if (IdOf(samples[i], 2000) != 0 && end - i >= 4) starts.push_back(IdOf(samples[i], 2000));
+        if (IdOf(samples[i], true) != 0 && end - i >= 4) starts.push_back(IdOf(samples[i], true));
     }
     return starts;
 }
@@ -222,41 +188,35 @@ int Capture::Count(int id) const {
 
 size_t Capture::Samples(int id) const {
     size_t count = 0;
-    for (int16_t sample : SamplesFrom(mark_)) count += IdOf(sample, 2000) == id || IdOf(sample, 2010) == id;
+    for (int16_t sample : SamplesFrom(mark_)) count += IdOf(sample, false) == id;
     return count;
 }
 
 HWND AppWindow() {
     static HWND window = [] {
-        SetCurrentDirectoryA(MakeTempDir("app").c_str());  // where data.ini goes
+        SetCurrentDirectoryA(MakeTempDir("app").c_str());  // where its data.ini goes
         CreateSharedResources();
-        HWND created = CreateMainWindow();
-        PumpMessages();
-        return created;
+        return CreateMainWindow();
     }();
     return window;
 }
 
 HWND Control(int id) { return GetDlgItem(AppWindow(), id); }
-
 void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
 void ResetMainWindow() {
     HWND window = AppWindow();
     ShowWindow(window, SW_SHOW);
-    EnableWindow(window, TRUE);
     SendMessageA(Control(IDC_SOUND_LIST), LVM_DELETEALLITEMS, 0, 0);
     if (IsDlgButtonChecked(window, IDC_REGISTER_TOGGLE)) Click(IDC_REGISTER_TOGGLE);
     for (int id : {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT, IDC_KEYCODE_DISPLAY}) SetDlgItemTextA(window, id, "");
     SendMessageA(window, WM_RBUTTONDBLCLK, 0, 0);  // the hidden buttons back
     SetForegroundWindow(window);
-    PumpMessages();
+    PumpUntil([] { return true; });
 }
 
 void FillList(const Rows& rows) {
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
-    }
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
 }
 
 Program Launch(const std::string& folder) {
@@ -264,8 +224,7 @@ Program Launch(const std::string& folder) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     Program program;
-    CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup,
-                   &program.process);
+    CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &program.process);
     return program;
 }
 

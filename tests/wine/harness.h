@@ -1,6 +1,6 @@
-// What the Wine tests share: folders and files, waits with deadlines, keys, message boxes, list
-// rows read in any process, the sound capture, the real main window in this process and the
-// real program in a process of its own.
+// What the Wine tests share: files, waits with deadlines, keys, message boxes, list rows of any
+// process, the sound capture, the real main window in this process and the real program in one
+// of its own.
 #pragma once
 
 #include <windows.h>
@@ -13,21 +13,20 @@
 #include <vector>
 
 std::string MakeTempDir(const char* name);
-std::string ReadBytes(const std::string& path);
+std::string ReadBytes(const std::string& path, uint64_t from = 0);
 void WriteBytes(const std::string& path, const std::string& bytes);
 bool Exists(const std::string& path);
 
-void PumpMessages();
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
-LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);  // any process
-std::string Text(HWND window);                                                   // any process
+LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);  // to any process
+std::string Text(HWND window);                                                   // of any process
 void KeyDown(BYTE vk);
 void KeyUp(BYTE vk);
+void SendInputOf(DWORD type, WORD vk, DWORD flags);  // INPUT_KEYBOARD or INPUT_MOUSE
 bool TrayIcon(HWND window, DWORD action = NIM_MODIFY);  // true if the shell had the icon (window, 1)
 
-// Rows of a list view of any process, top first: key 1, key 2, path.
-using Row = std::vector<std::string>;
-using Rows = std::vector<Row>;
+using Row = std::vector<std::string>;  // key 1, key 2, path
+using Rows = std::vector<Row>;         // top first
 Rows ListRows(HWND list);
 void SelectRow(HWND list, int row);  // adds it to the selection
 
@@ -37,7 +36,7 @@ class BoxAnswerer {
     BoxAnswerer(const char* title, int button);
     ~BoxAnswerer();
     int Count() const { return count_; }
-    std::string Text() const { return text_; }  // of the last box answered; read once Count moved
+    std::string Text() const { return text_; }  // of the last box, once Count has moved
     HWND Owner() const { return owner_; }
 
   private:
@@ -48,12 +47,12 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
-// Test sounds that tell apart in the capture file (CB_CAPTURE_FILE) which one played and how
-// often: each starts with a marker and goes on with a body, both unique to its id.
+// Sounds whose every play can be told apart in the capture file (CB_CAPTURE_FILE): each starts
+// with a marker and goes on with a body, both unique to its id.
 int NextSoundId();
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds = 40);
 size_t SoundSamples(int milliseconds);
-class Capture {  // what played from its construction or the last Mark on
+class Capture {  // what played since it was made or marked
   public:
     Capture() { Mark(); }
     void Mark();
@@ -65,12 +64,11 @@ class Capture {  // what played from its construction or the last Mark on
     uint64_t mark_ = 0;
 };
 
-// The real main window in this process, made once in a folder of its own.
-HWND AppWindow();
+HWND AppWindow();  // the real main window in this process, made once in a folder of its own
 HWND Control(int id);
-void ResetMainWindow();  // empty list, registration off, fields empty, buttons shown, in front
-void FillList(const Rows& rows);  // top first
 void Click(int id);
+void ResetMainWindow();  // empty list, registration off, fields empty, buttons shown, in front
+void FillList(const Rows& rows);
 
 // The real program, chordbell.exe beside this test program, in a process of its own.
 struct Program {

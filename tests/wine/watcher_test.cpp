@@ -90,7 +90,7 @@ TEST(KeyWatcher, PauseHoldsSoundsAndAddsNeitherHangNorLoseRows) {
         const Row row = {"7", std::to_string(1000 + add), "C:\\" + std::to_string(add)};
         const int fields[] = {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT};
         for (int i = 0; i < 3; ++i) SetDlgItemTextA(AppWindow(), fields[i], row[i].c_str());
-        PumpMessages();
+        PumpUntil([] { return true; });
         ChangeTimerQueueTimer(nullptr, watchdog, 5000, 0);
         Click(IDC_ADD_BUTTON);
         KeyDown('P');  // the toggle's mouse capture makes Wine resync the keys, which releases it
