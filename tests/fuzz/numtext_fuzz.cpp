@@ -1,7 +1,9 @@
 // TextToNumber on arbitrary bytes in a block of their size, NumberToText on the first eight taken
 // as a double: no read past the NUL, no change, no NaN, no case or leading blanks; sound texts.
+// A byte of 0x80 or more (a double-byte character's lead byte) ends the number.
 #include "support/numtext.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <regex>
@@ -27,6 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(block.data(), data, size);
     const double value = TextToNumber(block.data());
     std::string upper(block.data());
+    const std::string ascii = upper.substr(0, std::find_if(upper.begin(), upper.end(), [](char c) { return c & 0x80; }) - upper.begin());
     for (char& c : upper) c = c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
     double number = 0;
     std::memcpy(&number, data, size < sizeof number ? size : sizeof number);
@@ -36,7 +39,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            ? text == std::to_string(static_cast<long>(number))
                            : IsSoundText(number, text);
     if (std::memcmp(block.data(), data, size) != 0 || std::isnan(value) || !sound ||
-        !SameBits(TextToNumber(upper.c_str()), value) || !SameBits(TextToNumber((" \t" + upper).c_str()), value)) {
+        !SameBits(TextToNumber(upper.c_str()), value) || !SameBits(TextToNumber((" \t" + upper).c_str()), value) ||
+        !SameBits(TextToNumber(ascii.c_str()), value)) {
         std::abort();
     }
     return 0;

@@ -1,9 +1,6 @@
 #include "support/numtext.h"
 
 #include <gtest/gtest.h>
-#ifdef _WIN32
-#include <windows.h>
-#endif
 
 #include <cmath>
 #include <cstring>
@@ -51,22 +48,6 @@ TEST(TextToNumber, ReadsEachEdgeCaseToTheExactBits) {
         {zeros + "65", 65}, {"1." + zeros + "5", 1}, {"-9" + zeros + ".5", -HUGE_VAL},  // place values past 1e308
     };
     for (const auto& c : cases) EXPECT_EQ(Bits(c.value), Bits(ReadExact(c.text))) << c.text;
-}
-
-// A trail byte is no blank, sign, point, digit or "&", and a letter counts only in a based form,
-// which the lead byte ends: a double-byte character, also after CharUpperA, changes no number.
-TEST(TextToNumber, EndsTheNumberAtTheFirstByteOfADoubleByteCharacter) {
-    for (const char* prefix : {"", "&", "&h", "&o", "&H4", "&o7", "-3.5", "-", "  &hff"}) {
-        for (int pair = 0x8040; pair <= 0xFFFF; pair += (pair & 0xFF) == 0xFF ? 0x41 : 1) {  // lead 80.., trail 40..
-            std::string text = std::string(prefix) + char(pair >> 8) + char(pair & 0xFF) + "a41";
-            ASSERT_EQ(Bits(TextToNumber(prefix)), Bits(ReadExact(text))) << prefix << " " << pair;
-#ifdef _WIN32
-            ASSERT_EQ(932u, GetACP());  // or CharUpperA would not upper-case double-byte characters as such
-            CharUpperA(&text[0]);
-            ASSERT_EQ(Bits(TextToNumber(prefix)), Bits(TextToNumber(text.c_str()))) << text;
-#endif
-        }
-    }
 }
 
 TEST(TruncateToInt32, TruncatesTowardZeroAndSaturates) {

@@ -88,20 +88,13 @@ TEST(MainWindow, ShowsSeventeenReadableControlsCentredInAWindowOfFixedSize) {
     const char* const captions[] = {"", "", "", "キーの登録", "仮想キー1", "仮想キー2", "サウンドファイルパス", "", "参照",
                                     "リストへ追加", "リストの編集", "リストの削除", "登録開始", "仮想キー番号：", "",
                                     "触るな！危険！！", "リセット"};
-    std::string shown, headers;
+    std::string shown;
     for (HWND child = GetWindow(AppWindow(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
         shown += std::to_string(GetDlgCtrlID(child)) + (IsWindowVisible(child) ? "" : " hidden") + " " + Text(child) + "|";
     }
     std::string expected;
     for (int id = IDC_SOUND_LIST; id <= IDC_RESET_BUTTON; ++id) expected += std::to_string(id) + " " + captions[id - 1000] + "|";
     EXPECT_EQ(shown, expected);
-    for (int column = 0; column < 4; ++column) {
-        char text[32] = {};
-        LVCOLUMNA info = {};
-        info.mask = LVCF_TEXT, info.pszText = text, info.cchTextMax = sizeof text;
-        if (SendMessageA(Control(IDC_SOUND_LIST), LVM_GETCOLUMNA, column, reinterpret_cast<LPARAM>(&info))) headers += text + std::string("|");
-    }
-    EXPECT_EQ(headers, "キー1|キー2|ファイルパス|");
     ExpectReadable(AppWindow());
     RECT r = {};
     GetWindowRect(AppWindow(), &r);
