@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -14,9 +15,8 @@ std::string MakeTempDir(const char* name) {
     static int serial = 0;
     char base[MAX_PATH] = {};
     GetTempPathA(sizeof base, base);
-    for (;;) {
-        const std::string path = base + ("cb-" + std::to_string(GetCurrentProcessId())) + "-" + name + "-" +
-                                 std::to_string(++serial);
+    for (std::string path;; path.clear()) {
+        path = base + ("cb-" + std::to_string(GetCurrentProcessId())) + "-" + name + "-" + std::to_string(++serial);
         if (CreateDirectoryA(path.c_str(), nullptr)) return path;
     }
 }
@@ -52,21 +52,17 @@ std::string Text(HWND window) {  // GetWindowTextA would not ask another process
     return text;
 }
 
-void SendInputOf(DWORD type, WORD vk, DWORD flags) {
+void Input(DWORD type, WORD vk, DWORD flags) {
     INPUT input = {};
     input.type = type;
-    type == INPUT_KEYBOARD ? (input.ki.wVk = vk, input.ki.dwFlags = flags) : input.mi.dwFlags = flags;
+    if (type == INPUT_KEYBOARD) input.ki.wVk = vk, input.ki.dwFlags = flags;
+    else input.mi.dwFlags = flags;
     SendInput(1, &input, sizeof input);
 }
 
-void KeyDown(BYTE vk) { SendInputOf(INPUT_KEYBOARD, vk, 0); }
-void KeyUp(BYTE vk) { SendInputOf(INPUT_KEYBOARD, vk, KEYEVENTF_KEYUP); }
-
 bool TrayIcon(HWND window, DWORD action) {  // NIM_MODIFY with no flags changes nothing
     NOTIFYICONDATAA icon = {};
-    icon.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    icon.hWnd = window;
-    icon.uID = 1;
+    icon.cbSize = NOTIFYICONDATAA_V1_SIZE, icon.hWnd = window, icon.uID = 1;
     return Shell_NotifyIconA(action, &icon) != FALSE;
 }
 
@@ -84,8 +80,7 @@ void SendItem(HWND list, UINT message, WPARAM row, RemoteItem* local) {
     GetWindowThreadProcessId(list, &pid);
     HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
     auto* remote = static_cast<RemoteItem*>(VirtualAllocEx(process, nullptr, sizeof *local, MEM_COMMIT, PAGE_READWRITE));
-    local->item.pszText = remote->text;
-    local->item.cchTextMax = sizeof local->text;
+    local->item.pszText = remote->text, local->item.cchTextMax = sizeof local->text;
     WriteProcessMemory(process, remote, local, sizeof *local, nullptr);
     Send(list, message, row, reinterpret_cast<LPARAM>(remote));
     ReadProcessMemory(process, remote, local, sizeof *local, nullptr);
@@ -119,15 +114,12 @@ BoxAnswerer::BoxAnswerer(const char* title, int button)
               if ((box = FindWindowA("#32770", title_.c_str())) == nullptr || !IsWindowVisible(box)) continue;
               char text[2048] = {};
               GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's text label
-              text_ = text;
-              owner_ = GetWindow(box, GW_OWNER);
+              text_ = text, owner_ = GetWindow(box, GW_OWNER);
               PostMessageA(box, WM_COMMAND, button_, 0);
               InterlockedIncrement(&count_);
               while (IsWindow(box) && !stop_) Sleep(5);  // one answer a box
           }
       }) {}
-
-BoxAnswerer::~BoxAnswerer() { stop_ = 1, thread_.join(); }
 
 namespace {
 
@@ -151,13 +143,10 @@ int NextSoundId() {
     return next = next % 1000 + 1;
 }
 
-size_t SoundSamples(int milliseconds) { return static_cast<size_t>(8 * milliseconds); }
-
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds) {
     const uint32_t samples = static_cast<uint32_t>(SoundSamples(milliseconds));
-    // The header of a mono 16-bit 8 kHz PCM file.
     const uint32_t header[] = {0x46464952, 36 + 2 * samples, 0x45564157, 0x20746D66, 16, 0x00010001, 8000, 16000,
-                               0x00100002, 0x61746164, 2 * samples};
+                               0x00100002, 0x61746164, 2 * samples};  // mono, 16 bits, 8 kHz
     std::string wav(reinterpret_cast<const char*>(header), sizeof header);
     for (uint32_t i = 0; i < samples; ++i) {
         const int16_t value = static_cast<int16_t>(2000 + 20 * id + (i < 16 ? 0 : 10));
@@ -181,15 +170,13 @@ std::vector<int> Capture::Starts() const {  // a start is a run of at least four
 }
 
 int Capture::Count(int id) const {
-    int count = 0;
-    for (int started : Starts()) count += started == id;
-    return count;
+    const std::vector<int> starts = Starts();
+    return static_cast<int>(std::count(starts.begin(), starts.end(), id));
 }
 
 size_t Capture::Samples(int id) const {
-    size_t count = 0;
-    for (int16_t sample : SamplesFrom(mark_)) count += IdOf(sample, false) == id;
-    return count;
+    const std::vector<int16_t> samples = SamplesFrom(mark_);
+    return static_cast<size_t>(std::count_if(samples.begin(), samples.end(), [&](int16_t s) { return IdOf(s, false) == id; }));
 }
 
 HWND AppWindow() {
@@ -238,8 +225,7 @@ HWND ShownWindow(DWORD pid, const char* className, const char* title) {
 }
 
 bool WaitForWindow(Program& program, DWORD timeoutMs) {
-    return PumpUntil([&] { return (program.window = ShownWindow(program.process.dwProcessId, "NORMAL0", "ChordBell")); },
-                     timeoutMs);
+    return PumpUntil([&] { return (program.window = ShownWindow(program.process.dwProcessId, "NORMAL0", "ChordBell")); }, timeoutMs);
 }
 
 DWORD ExitCode(const Program& program, DWORD timeoutMs) {

@@ -1,4 +1,4 @@
-// What the Wine tests share: files, waits with deadlines, keys, message boxes, list rows of any
+// What the Wine tests share: files, waits with deadlines, input, message boxes, list rows of any
 // process, the sound capture, the real main window in this process and the real program in one
 // of its own.
 #pragma once
@@ -20,9 +20,9 @@ bool Exists(const std::string& path);
 bool PumpUntil(const std::function<bool()>& done, DWORD timeoutMs = 10000);
 LRESULT Send(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);  // to any process
 std::string Text(HWND window);                                                   // of any process
-void KeyDown(BYTE vk);
-void KeyUp(BYTE vk);
-void SendInputOf(DWORD type, WORD vk, DWORD flags);  // INPUT_KEYBOARD or INPUT_MOUSE
+void Input(DWORD type, WORD vk, DWORD flags);  // keyboard or mouse input, as from a device
+inline void KeyDown(BYTE vk) { Input(INPUT_KEYBOARD, vk, 0); }
+inline void KeyUp(BYTE vk) { Input(INPUT_KEYBOARD, vk, KEYEVENTF_KEYUP); }
 bool TrayIcon(HWND window, DWORD action = NIM_MODIFY);  // true if the shell had the icon (window, 1)
 
 using Row = std::vector<std::string>;  // key 1, key 2, path
@@ -34,7 +34,7 @@ void SelectRow(HWND list, int row);  // adds it to the selection
 class BoxAnswerer {
   public:
     BoxAnswerer(const char* title, int button);
-    ~BoxAnswerer();
+    ~BoxAnswerer() { stop_ = 1, thread_.join(); }
     int Count() const { return count_; }
     std::string Text() const { return text_; }  // of the last box, once Count has moved
     HWND Owner() const { return owner_; }
@@ -47,11 +47,11 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
-// Sounds whose every play can be told apart in the capture file (CB_CAPTURE_FILE): each starts
-// with a marker and goes on with a body, both unique to its id.
+// Sounds whose every play the capture file (CB_CAPTURE_FILE) tells apart: each starts with a
+// marker and goes on with a body, both unique to its id.
 int NextSoundId();
 std::string WriteTestSound(const std::string& dir, int id, int milliseconds = 40);
-size_t SoundSamples(int milliseconds);
+inline size_t SoundSamples(int milliseconds) { return static_cast<size_t>(8 * milliseconds); }
 class Capture {  // what played since it was made or marked
   public:
     Capture() { Mark(); }

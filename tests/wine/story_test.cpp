@@ -18,15 +18,14 @@ bool WaitFor(const std::function<bool()>& done) { return PumpUntil(done, kStepMs
 
 void Type(BYTE vk) { KeyDown(vk), KeyUp(vk); }
 
+// In front, and the program's own thread has put the focus on the window: typed keys reach it.
 bool InFront(HWND window) {
-    return WaitFor([&] { SetForegroundWindow(window); return GetForegroundWindow() == window; });
-}
-
-// Until the program's own thread has put the focus on its window, typed keys would reach no window.
-bool Focused(HWND window) {
     GUITHREADINFO info = {};
     info.cbSize = sizeof info;
-    return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == window;
+    return WaitFor([&] {
+        SetForegroundWindow(window);
+        return GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info) && info.hwndFocus == window;
+    });
 }
 
 // Menu mode starts on the bar's first popup (a posted message is taken before input): Right to
@@ -69,27 +68,6 @@ std::string Answer(HWND window, const char* title, int button, const std::functi
     return box.Text();
 }
 
-// As a user registers an entry: registration on, the keys typed one after another, the WAV
-// chosen in the real open-file dialog, Add.
-void Register(const Program& p, const std::vector<BYTE>& keys, const std::string& wav, const Row& codes) {
-    Send(p.Item(IDC_REGISTER_TOGGLE), BM_CLICK);
-    ASSERT_TRUE(InFront(p.window) && WaitFor([&] { return Focused(p.window); }));
-    for (BYTE vk : keys) Type(vk);
-    ASSERT_TRUE(WaitFor([&] { return Row{Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT))} == codes; }))
-        << Text(p.Item(IDC_KEY1_EDIT)) << " " << Text(p.Item(IDC_KEY2_EDIT));
-    PostMessageA(p.Item(IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);  // posted: the dialog is modal
-    HWND dialog = nullptr;
-    ASSERT_TRUE(WaitFor([&] { return (dialog = ShownWindow(p.process.dwProcessId, "#32770", "ウェイヴ ファイルを開く")); }));
-    EXPECT_EQ(GetWindow(dialog, GW_OWNER), p.window);
-    EXPECT_EQ(Text(GetDlgItem(dialog, 0x470)), "wav ファイル(*.wav)");       // cmb1, the type
-    Send(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wav.c_str()));  // cmb13, the name
-    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
-    ASSERT_TRUE(WaitFor([&] { return Text(p.Item(IDC_PATH_EDIT)) == wav; })) << Text(p.Item(IDC_PATH_EDIT));
-    Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
-    EXPECT_EQ(Text(p.Item(IDC_KEY1_EDIT)) + Text(p.Item(IDC_KEY2_EDIT)) + Text(p.Item(IDC_PATH_EDIT)), "");
-    EXPECT_FALSE(IsWindowEnabled(p.Item(IDC_KEY1_EDIT)));
-}
-
 TEST(Story, AUsersSessionFromFirstStartToExit) {
     const std::string folder = MakeTempDir("story"), sounds = MakeTempDir("sounds"), ini = folder + "\\data.ini";
     const int chord = NextSoundId(), edited = NextSoundId();
@@ -98,7 +76,24 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     ASSERT_TRUE(WaitForWindow(p, kStartMs)) << "no main window";
     const HWND list = p.Item(IDC_SOUND_LIST);
     EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 0);
-    ASSERT_NO_FATAL_FAILURE(Register(p, {'J', 'K'}, chordWav, {"74", "75"}));
+    const auto fields = [&] { return Row{Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT)), Text(p.Item(IDC_PATH_EDIT))}; };
+
+    // Registration through the real controls: keys typed one after the other, the WAV chosen in
+    // the real open-file dialog, Add.
+    Send(p.Item(IDC_REGISTER_TOGGLE), BM_CLICK);
+    ASSERT_TRUE(InFront(p.window));
+    Type('J'), Type('K');
+    ASSERT_TRUE(WaitFor([&] { return fields() == Row{"74", "75", ""}; })) << fields()[0] << " " << fields()[1];
+    PostMessageA(p.Item(IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);  // posted: the dialog is modal
+    HWND dialog = nullptr;
+    ASSERT_TRUE(WaitFor([&] { return (dialog = ShownWindow(p.process.dwProcessId, "#32770", "ウェイヴ ファイルを開く")); }));
+    EXPECT_EQ(GetWindow(dialog, GW_OWNER), p.window);
+    EXPECT_EQ(Text(GetDlgItem(dialog, 0x470)), "wav ファイル(*.wav)");  // cmb1, the type
+    Send(GetDlgItem(dialog, 0x47C), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(chordWav.c_str()));  // cmb13, the name
+    PostMessageA(dialog, WM_COMMAND, IDOK, 0);
+    ASSERT_TRUE(WaitFor([&] { return fields()[2] == chordWav; })) << fields()[2];
+    Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
+    EXPECT_TRUE(fields() == Row({"", "", ""}) && !IsWindowEnabled(p.Item(IDC_KEY1_EDIT)));
     EXPECT_EQ(ListRows(list), (Rows{{"74", "75", chordWav}}));
     EXPECT_TRUE(HoldUntilPlayed({'J', 'K'}, chord));
     Send(p.window, WM_ENDSESSION, TRUE);  // logging off ends the program without a close
@@ -107,8 +102,7 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
 
     SelectRow(list, 0);  // edited to another sound: the old one plays no more
     Send(p.Item(IDC_EDIT_BUTTON), BM_CLICK);
-    EXPECT_EQ(Row({Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT)), Text(p.Item(IDC_PATH_EDIT))}),
-              Row({"74", "75", chordWav}));
+    EXPECT_EQ(fields(), Row({"74", "75", chordWav}));
     Send(p.Item(IDC_PATH_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(editedWav.c_str()));
     Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
     Capture capture;

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <tlhelp32.h>
+
 #include "app/app.h"
 #include "watcher/watcher.h"
 
@@ -62,13 +64,31 @@ TEST(KeyWatcher, PlaysInRowOrderToTheEndAndCountsATapDuringASound) {
     KeyUp('A');
 }
 
+// Threads of this process that something holds suspended: SuspendThread answers with the count
+// before its own. Between the two calls nothing here takes a lock.
+int SuspendedThreads() {
+    int suspended = 0;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        if (entry.th32OwnerProcessID != GetCurrentProcessId() || entry.th32ThreadID == GetCurrentThreadId()) continue;
+        HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, entry.th32ThreadID);
+        suspended += SuspendThread(thread) > 0;
+        ResumeThread(thread);
+        CloseHandle(thread);
+    }
+    CloseHandle(snapshot);
+    return suspended;
+}
+
 VOID CALLBACK AddHung(PVOID, BOOLEAN) {  // a deadlock would hang the whole run instead
     std::fputs("watchdog: an add has not returned after 5 s\n", stderr);
     ExitProcess(3);
 }
 
-// The pause holds the watcher between its reads and sounds; adds made while it runs its own
-// code neither hang nor leave it paused nor lose a row.
+// The pause holds the watcher at its next read or sound without suspending it, which could stop
+// it inside a lock the window needs; adds made while it runs neither hang nor lose a row.
 TEST(KeyWatcher, PauseHoldsSoundsAndAddsNeitherHangNorLoseRows) {
     ResetMainWindow();
     int sound = 0;
@@ -79,13 +99,14 @@ TEST(KeyWatcher, PauseHoldsSoundsAndAddsNeitherHangNorLoseRows) {
     KeyDown('P');
     ASSERT_TRUE(PumpUntil([&] { return capture.Count(sound) >= 2; }));
     PauseKeyWatcher();  // only a play whose check had passed before may still start
+    EXPECT_EQ(SuspendedThreads(), 0);
     const int played = capture.Count(sound);
     EXPECT_FALSE(PumpUntil([&] { return capture.Count(sound) > played + 1; }, 300));
     ResumeKeyWatcher();
 
     HANDLE watchdog = nullptr;
     CreateTimerQueueTimer(&watchdog, nullptr, AddHung, nullptr, INFINITE, 0, 0);
-    for (int add = 0; add < 300; ++add) {
+    for (int add = 0; add < 100; ++add) {
         Click(IDC_REGISTER_TOGGLE);
         const Row row = {"7", std::to_string(1000 + add), "C:\\" + std::to_string(add)};
         const int fields[] = {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT};
