@@ -4,12 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
-#include "app/app.h"
-#include "soundlist/soundlist.h"
-
-
 using namespace std::string_literals;
 
 namespace {

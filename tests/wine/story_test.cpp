@@ -5,10 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
-#include "app/app.h"
-
 namespace {
 
 // Under emulation the first window takes about a minute and each new code path seconds.

@@ -3,14 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include <tlhelp32.h>
 
-#include "app/app.h"
 #include "watcher/watcher.h"
 
 namespace {

@@ -3,14 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <commctrl.h>
-
 #include <algorithm>
 #include <set>
 #include <tuple>
 
 #include "about/about.h"
-#include "app/app.h"
 
 namespace {
 
