@@ -120,16 +120,18 @@ inline void SelectRow(HWND list, int row) {  // adds it to the selection
     local.Send(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row));
 }
 
-// Answers, from a thread of its own, every message box with this title, of any process.
+// Answers, from a thread of its own, every message box with this title (any title if empty), of
+// any process.
 class BoxAnswerer {
   public:
     BoxAnswerer(const char* title, int button)
         : title_(title), button_(button), thread_([this] {
               for (HWND box; !stop_; Sleep(10)) {
-                  if ((box = FindWindowA("#32770", title_.c_str())) == nullptr || !IsWindowVisible(box)) continue;
+                  box = FindWindowA("#32770", title_.empty() ? nullptr : title_.c_str());
+                  if (box == nullptr || !IsWindowVisible(box)) continue;
                   char text[2048] = {};
                   GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's text label
-                  text_ = text, owner_ = GetWindow(box, GW_OWNER);
+                  text_ = ::Text(box) + "|" + text, owner_ = GetWindow(box, GW_OWNER);
                   PostMessageA(box, WM_COMMAND, button_, 0);
                   InterlockedIncrement(&count_);
                   while (IsWindow(box) && !stop_) Sleep(5);  // one answer a box
@@ -137,7 +139,7 @@ class BoxAnswerer {
           }) {}
     ~BoxAnswerer() { stop_ = 1, thread_.join(); }
     int Count() const { return count_; }
-    std::string Text() const { return text_; }  // of the last box, once Count has moved
+    std::string Text() const { return text_; }  // "title|text" of the last box, once Count has moved
     HWND Owner() const { return owner_; }
 
   private:

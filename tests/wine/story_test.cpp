@@ -61,7 +61,7 @@ std::string Answer(HWND window, const char* title, int button, const std::functi
     DWORD_PTR result = 0;
     if (!WaitFor([&] { return box.Count() == 1 && FindWindowA("#32770", title) == nullptr; })) return "";
     SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kStepMs, &result);
-    return box.Text();
+    return box.Text().substr(box.Text().find('|') + 1);
 }
 
 TEST(Story, AUsersSessionFromFirstStartToExit) {

@@ -127,68 +127,46 @@ TEST(MainWindow, RegistrationEnablesItsControlsAndTakesKeysInReleaseOrder) {
     EXPECT_EQ(Where(IsWindowEnabled), usable);
 }
 
-bool InRegistration() { return IsDlgButtonChecked(AppWindow(), IDC_REGISTER_TOGGLE) && IsWindowEnabled(Control(IDC_ADD_BUTTON)); }
-
-void ExpectBox(const BoxAnswerer& box, bool shown, const char* text) {
-    EXPECT_EQ(std::make_tuple(box.Count(), box.Count() ? box.Text() : "", box.Owner()),
-              std::make_tuple(shown ? 1 : 0, shown ? text : "", shown ? AppWindow() : nullptr));
-}
-
-const Row kEmpty = {"", "", ""}, kTyped = {"17", "88", "C:\\typed.wav"};
-
-// Add needs registration, Key 1 and a path; an empty Key 2 is stored as -1, the row goes on top.
-TEST(MainWindow, AddNamesWhatIsMissingOrAddsOnTop) {
-    ResetMainWindow();
-    FillList({{"65", "-1", "C:\\old.wav"}});
-    const struct { bool mode; Row fields; const char* error; } cases[] = {
-        {false, {"17", "", "C:\\new.wav"}, nullptr}, {true, kEmpty, "〝仮想キー1〟は必ず入力してください"},
-        {true, {"17", "88", ""}, "〝サウンドファイルパス〟は必ず入力してください"}, {true, {"17", "", "C:\\new.wav"}, nullptr}};
-    for (const auto& c : cases) {
-        if (c.mode != InRegistration()) Click(IDC_REGISTER_TOGGLE);
-        SetFields(c.fields);
-        BoxAnswerer box("Error", IDOK);
-        SendMessageA(AppWindow(), WM_COMMAND, IDC_ADD_BUTTON, 0);  // even with the button disabled
-        ExpectBox(box, c.error != nullptr, c.error);
-        const bool added = c.mode && !c.error;
-        EXPECT_EQ(Fields(), added ? kEmpty : c.fields);
-        EXPECT_EQ(InRegistration(), c.mode && !added) << &c - cases;
-    }
-    EXPECT_EQ(ListRows(Control(IDC_SOUND_LIST)), (Rows{{"17", "-1", "C:\\new.wav"}, {"65", "-1", "C:\\old.wav"}}));
-}
-
-// Edit and Delete act on the topmost selected row; Edit asks first while registration is on.
-TEST(MainWindow, EditDeleteClearAndResetActOnWhatIsSelectedOrAsked) {
+// Every editing command on four rows, from the state given: the box it shows (answered as given),
+// then the rows, the fields and whether registration is on. Add needs registration, Key 1 and a
+// path, stores an empty Key 2 as -1 and adds on top; Edit and Delete take the topmost selected
+// row, Edit asking first while registration is on; Reset asks.
+TEST(MainWindow, EditingCommandsActOnTheSelectionOrSayWhatIsMissing) {
     const Rows four = {{"1", "-1", "a"}, {"2", "-1", "b"}, {"3", "-1", "c"}, {"4", "-1", "d"}};
-    const struct { int button; bool mode; int answer; std::vector<int> selected; int moved; } cases[] = {
-        {IDC_EDIT_BUTTON, false, IDYES, {3, 1, 2}, 1}, {IDC_EDIT_BUTTON, false, IDYES, {}, -1},
-        {IDC_EDIT_BUTTON, true, IDNO, {0}, -1}, {IDC_EDIT_BUTTON, true, IDYES, {0}, 0},
-        {IDC_DELETE_BUTTON, false, IDYES, {2, 1}, 1}, {IDC_DELETE_BUTTON, false, IDYES, {}, -1}};
+    const Row typed = {"17", "", "C:\\t.wav"}, none = {"", "", ""};
+    const char* const kAsk = "すでに登録が開始されていますが、この情報をクリアしてもよろしいですか？";
+    const auto without = [&](int row) { Rows rows = four; rows.erase(rows.begin() + row); return rows; };
+    const struct { int command; bool mode; std::vector<int> selected; const char* title; int answer; const char* box;
+                   Rows rows; Row fields; bool modeAfter; Row start = {"17", "", "C:\\t.wav"}; } cases[] = {
+        {IDC_ADD_BUTTON, false, {}, "Error", IDOK, nullptr, four, typed, false},
+        {IDC_ADD_BUTTON, true, {}, "Error", IDOK, "〝仮想キー1〟は必ず入力してください", four, {"", "9", "p"}, true, {"", "9", "p"}},
+        {IDC_ADD_BUTTON, true, {}, "Error", IDOK, "〝サウンドファイルパス〟は必ず入力してください", four, {"8", "", ""}, true, {"8", "", ""}},
+        {IDC_ADD_BUTTON, true, {1}, "Error", IDOK, nullptr, {{"17", "-1", "C:\\t.wav"}, four[0], four[1], four[2], four[3]}, none, false},
+        {IDC_EDIT_BUTTON, false, {3, 1, 2}, "エラー", IDOK, nullptr, without(1), four[1], true},
+        {IDC_EDIT_BUTTON, false, {}, "エラー", IDOK, "ERROR!!\r\nリストを選択してください", four, typed, false},
+        {IDC_EDIT_BUTTON, true, {0}, "確認", IDNO, kAsk, four, typed, true},
+        {IDC_EDIT_BUTTON, true, {0}, "確認", IDYES, kAsk, without(0), four[0], true},
+        {IDC_DELETE_BUTTON, false, {2, 1}, "確認", IDOK, nullptr, without(1), typed, false},
+        {IDC_DELETE_BUTTON, false, {}, "確認", IDOK, nullptr, four, typed, false},
+        {IDC_RESET_BUTTON, true, {}, "確認", IDCANCEL, "入力項目をリセットします。よろしいですか？", four, typed, true},
+        {IDC_RESET_BUTTON, true, {}, "確認", IDOK, "入力項目をリセットします。よろしいですか？", four, none, true}};
     for (const auto& c : cases) {
         ResetMainWindow();
         FillList(four);
         for (int row : c.selected) SelectRow(Control(IDC_SOUND_LIST), row);
         if (c.mode) Click(IDC_REGISTER_TOGGLE);
-        SetFields(kTyped);
-        BoxAnswerer confirm("確認", c.answer), error("エラー", IDOK);
-        Click(c.button);
-        ExpectBox(confirm, c.mode, "すでに登録が開始されていますが、この情報をクリアしてもよろしいですか？");
-        const bool edit = c.button == IDC_EDIT_BUTTON;
-        ExpectBox(error, edit && c.selected.empty() && c.answer == IDYES, "ERROR!!\r\nリストを選択してください");
-        Rows rest = four;
-        if (c.moved >= 0) rest.erase(rest.begin() + c.moved);
-        EXPECT_EQ(ListRows(Control(IDC_SOUND_LIST)), rest) << &c - cases;
-        EXPECT_EQ(Fields(), edit && c.moved >= 0 ? four[c.moved] : kTyped);
-        EXPECT_EQ(InRegistration(), c.mode || (edit && c.moved >= 0));
+        SetFields(c.start);
+        BoxAnswerer box("", c.answer);
+        SendMessageA(AppWindow(), WM_COMMAND, c.command, 0);  // as a click, also on a disabled button
+        EXPECT_EQ(std::make_tuple(box.Count(), box.Count() ? box.Text() : "", box.Owner()),
+                  std::make_tuple(c.box ? 1 : 0, c.box ? c.title + std::string("|") + c.box : "", c.box ? AppWindow() : nullptr))
+            << &c - cases;
+        EXPECT_EQ(ListRows(Control(IDC_SOUND_LIST)), c.rows) << &c - cases;
+        EXPECT_EQ(Fields(), c.fields) << &c - cases;
+        EXPECT_EQ(IsDlgButtonChecked(AppWindow(), IDC_REGISTER_TOGGLE) && IsWindowEnabled(Control(IDC_ADD_BUTTON)), c.modeAfter);
     }
     SendMessageA(AppWindow(), WM_COMMAND, MenuCommand("リストデータ全削除"), 0);
     EXPECT_EQ(ListRows(Control(IDC_SOUND_LIST)), Rows{});
-    for (int answer : {IDCANCEL, IDOK}) {
-        SetFields(kTyped);
-        BoxAnswerer confirm("確認", answer);
-        Click(IDC_RESET_BUTTON);
-        ExpectBox(confirm, true, "入力項目をリセットします。よろしいですか？");
-        EXPECT_EQ(Fields(), answer == IDOK ? kEmpty : kTyped);
-    }
 }
 
 // A double-click on a row plays it at once; the next one stops it.
@@ -258,7 +236,7 @@ VOID CALLBACK CheckAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     for (int answer : {IDCANCEL, IDOK}) {  // the link asks first
         BoxAnswerer box("確認", answer);
         SendMessageA(GetDlgItem(about, 1008), BM_CLICK, 0, 0);
-        EXPECT_TRUE(box.Count() == 1 && box.Text() == "Mirune様のサイトを開きます" && box.Owner() == about);
+        EXPECT_TRUE(box.Count() == 1 && box.Text() == "確認|Mirune様のサイトを開きます" && box.Owner() == about);
         EXPECT_EQ(g_opened.size(), answer == IDOK ? 1u : 0u);
     }
     EXPECT_TRUE(IsWindowVisible(about));
