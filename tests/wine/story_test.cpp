@@ -12,6 +12,13 @@ constexpr DWORD kStartMs = 600000, kStepMs = 180000;
 
 bool WaitFor(const std::function<bool()>& done) { return PumpUntil(done, kStepMs); }
 
+// The IDs of the program's controls for which the probe holds.
+std::string Where(const Program& p, BOOL(WINAPI* probe)(HWND)) {
+    std::string ids;
+    for (int id = IDC_SOUND_LIST; id <= IDC_RESET_BUTTON; ++id) ids += probe(p.Item(id)) ? std::to_string(id) + " " : "";
+    return ids;
+}
+
 void Type(BYTE vk) { KeyDown(vk), KeyUp(vk); }
 
 // In front, and the program's own thread has put the focus on the window: typed keys reach it.
@@ -74,12 +81,15 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 0);
     const auto fields = [&] { return Row{Text(p.Item(IDC_KEY1_EDIT)), Text(p.Item(IDC_KEY2_EDIT)), Text(p.Item(IDC_PATH_EDIT))}; };
 
-    // Registration through the real controls: keys typed one after the other, the WAV chosen in
-    // the real open-file dialog, Add.
+    // Registration through the real controls: it enables the fields, Add and Reset; keys count
+    // as they are released; the WAV is chosen in the real open-file dialog.
+    EXPECT_EQ(Where(p, IsWindowEnabled), "1000 1003 1004 1005 1006 1008 1010 1011 1012 1013 1014 1015 ");
     Send(p.Item(IDC_REGISTER_TOGGLE), BM_CLICK);
+    EXPECT_EQ(Where(p, IsWindowEnabled), "1000 1001 1002 1003 1004 1005 1006 1007 1008 1009 1010 1011 1012 1013 1014 1015 1016 ");
     ASSERT_TRUE(InFront(p.window));
-    Type('J'), Type('K');
-    ASSERT_TRUE(WaitFor([&] { return fields() == Row{"74", "75", ""}; })) << fields()[0] << " " << fields()[1];
+    KeyDown('J'), KeyDown('K'), KeyUp('K'), KeyUp('J');
+    ASSERT_TRUE(WaitFor([&] { return fields() == Row{"75", "74", ""} && Text(p.Item(IDC_KEYCODE_DISPLAY)) == "74"; }))
+        << fields()[0] << " " << fields()[1];
     PostMessageA(p.Item(IDC_BROWSE_BUTTON), BM_CLICK, 0, 0);  // posted: the dialog is modal
     HWND dialog = nullptr;
     ASSERT_TRUE(WaitFor([&] { return (dialog = ShownWindow(p.process.dwProcessId, "#32770", "ウェイヴ ファイルを開く")); }));
@@ -90,15 +100,16 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     ASSERT_TRUE(WaitFor([&] { return fields()[2] == chordWav; })) << fields()[2];
     Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
     EXPECT_TRUE(fields() == Row({"", "", ""}) && !IsWindowEnabled(p.Item(IDC_KEY1_EDIT)));
-    EXPECT_EQ(ListRows(list), (Rows{{"74", "75", chordWav}}));
+    EXPECT_EQ(ListRows(list), (Rows{{"75", "74", chordWav}}));
     EXPECT_TRUE(HoldUntilPlayed({'J', 'K'}, chord));
+    EXPECT_EQ(fields(), Row({"", "", ""})) << "keys taken outside registration";
     Send(p.window, WM_ENDSESSION, TRUE);  // logging off ends the program without a close
-    const std::string saved = "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=74\r\nkey2=75\r\npath=" + chordWav + "\r\n";
+    const std::string saved = "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=75\r\nkey2=74\r\npath=" + chordWav + "\r\n";
     EXPECT_EQ(ReadBytes(ini), saved);
 
     SelectRow(list, 0);  // edited to another sound: the old one plays no more
     Send(p.Item(IDC_EDIT_BUTTON), BM_CLICK);
-    EXPECT_EQ(fields(), Row({"74", "75", chordWav}));
+    EXPECT_EQ(fields(), Row({"75", "74", chordWav}));
     Send(p.Item(IDC_PATH_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(editedWav.c_str()));
     Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
     Capture capture;
@@ -128,6 +139,16 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     PostMessageA(about, WM_SYSCOMMAND, SC_CLOSE, 0);  // its caption's close button
     EXPECT_TRUE(WaitFor([&] { return !IsWindow(about) && IsWindowEnabled(p.window); }));
 
+    // The hide button hides the editing buttons, itself among them; a right double-click on the
+    // window brings them back.
+    Send(p.Item(IDC_HIDE_BUTTON), BM_CLICK);
+    EXPECT_EQ(Where(p, IsWindowVisible), "1000 1001 1002 1003 1004 1005 1006 1007 1013 1014 ");
+    POINT face = {240, 162};  // between the group box and the list
+    ClientToScreen(p.window, &face);
+    ASSERT_TRUE(InFront(p.window) && SetCursorPos(face.x, face.y));
+    for (DWORD button : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}) Input(INPUT_MOUSE, 0, button);
+    EXPECT_TRUE(WaitFor([&] { return Where(p, IsWindowVisible) == Where(p, IsWindow); }));
+
     ASSERT_TRUE(Choose(p.window, 1, 2)) << "ウインドウ > リストデータ全削除";
     EXPECT_TRUE(WaitFor([&] { return Send(list, LVM_GETITEMCOUNT) == 0; }));
     for (int answer : {IDNO, IDYES}) {
@@ -146,7 +167,7 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     ASSERT_TRUE(InFront(p.window));
     KeyDown(VK_MENU), Type(VK_F4), KeyUp(VK_MENU);
     EXPECT_EQ(ExitCode(p, kStepMs), 0u);
-    EXPECT_EQ(ReadBytes(ini), "[LISTNUM]\r\nLIST=0\r\n[LIST0]\r\nkey1=74\r\nkey2=75\r\npath=" + chordWav + "\r\n");
+    EXPECT_EQ(ReadBytes(ini), "[LISTNUM]\r\nLIST=0\r\n[LIST0]\r\nkey1=75\r\nkey2=74\r\npath=" + chordWav + "\r\n");
 }
 
 // A copy started on the same data.ini (its folder named in another case) opens no window: it

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <set>
 #include <tuple>
 
 #include "about/about.h"
@@ -68,14 +67,6 @@ void ExpectReadable(HWND window) {
     }
 }
 
-// The controls for which the probe holds, with those given added (or, negative, taken away).
-std::set<int> Where(BOOL(WINAPI* probe)(HWND), std::set<int> plus = {}, std::set<int> minus = {}) {
-    for (int id = IDC_SOUND_LIST; id <= IDC_RESET_BUTTON; ++id) {
-        if (probe(Control(id)) && !minus.count(id)) plus.insert(id);
-    }
-    return plus;
-}
-
 TEST(MainWindow, ShowsSeventeenReadableControlsCentredInAWindowOfFixedSize) {
     const char* const captions[] = {"", "", "", "キーの登録", "仮想キー1", "仮想キー2", "サウンドファイルパス", "", "参照",
                                     "リストへ追加", "リストの編集", "リストの削除", "登録開始", "仮想キー番号：", "",
@@ -99,32 +90,6 @@ Row Fields() { return {Text(Control(IDC_KEY1_EDIT)), Text(Control(IDC_KEY2_EDIT)
 void SetFields(const Row& row) {
     const int ids[] = {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT};
     for (int i = 0; i < 3; ++i) SetDlgItemTextA(AppWindow(), ids[i], row[i].c_str());
-}
-
-// Keys count as they are released: the first two fill Key 1 and Key 2, the display shows the last.
-TEST(MainWindow, RegistrationEnablesItsControlsAndTakesKeysInReleaseOrder) {
-    ResetMainWindow();
-    const std::set<int> usable = Where(IsWindowEnabled),
-                        registering = Where(IsWindowEnabled, {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT, IDC_ADD_BUTTON, IDC_RESET_BUTTON});
-    for (bool down : {true, false}) {  // a key before registration, its messages served
-        down ? KeyDown('Q') : KeyUp('Q');
-        PumpUntil([&] { return (GetKeyState('Q') < 0) == down; });
-    }
-    Click(IDC_REGISTER_TOGGLE);
-    EXPECT_EQ(Where(IsWindowEnabled), registering);
-    EXPECT_EQ(GetFocus(), AppWindow());
-    EXPECT_EQ(Text(Control(IDC_KEY1_EDIT)) + Text(Control(IDC_KEYCODE_DISPLAY)), "");
-    std::vector<BYTE> up = {VK_CONTROL, 'X', VK_F2};
-    do {
-        SetFields({"", "", ""});
-        for (BYTE vk : {BYTE(VK_F2), BYTE('X'), BYTE(VK_CONTROL)}) KeyDown(vk);
-        for (BYTE vk : up) KeyUp(vk);
-        const std::string codes = std::to_string(up[0]) + " " + std::to_string(up[1]) + " " + std::to_string(up[2]);
-        const auto shown = [] { return Fields()[0] + " " + Fields()[1] + " " + Text(Control(IDC_KEYCODE_DISPLAY)); };
-        EXPECT_TRUE(PumpUntil([&] { return shown() == codes; })) << codes << ": " << shown();
-    } while (std::next_permutation(up.begin(), up.end()));
-    Click(IDC_REGISTER_TOGGLE);
-    EXPECT_EQ(Where(IsWindowEnabled), usable);
 }
 
 // Every editing command on four rows, from the state given: the box it shows (answered as given),
@@ -184,20 +149,6 @@ TEST(MainWindow, PreviewPlaysTheSelectedRowAndTheNextStopsIt) {
     ASSERT_TRUE(PumpUntil([&] { return capture.Samples(second) == SoundSamples(200); }));
     EXPECT_EQ(capture.Starts(), (std::vector<int>{first, second}));
     EXPECT_LT(capture.Samples(first), SoundSamples(2000));
-}
-
-// The hide button hides the editing buttons, itself among them; a right double-click brings them back.
-TEST(MainWindow, HiddenButtonsComeBackOnARightDoubleClick) {
-    ResetMainWindow();
-    const std::set<int> shown = Where(IsWindowVisible), left = Where(IsWindowVisible, {}, {IDC_BROWSE_BUTTON, IDC_ADD_BUTTON,
-                        IDC_EDIT_BUTTON, IDC_DELETE_BUTTON, IDC_REGISTER_TOGGLE, IDC_HIDE_BUTTON, IDC_RESET_BUTTON});
-    Click(IDC_HIDE_BUTTON);
-    EXPECT_EQ(Where(IsWindowVisible), left);
-    POINT face = {240, 162};  // between the group box and the list
-    ClientToScreen(AppWindow(), &face);
-    SetCursorPos(face.x, face.y);
-    for (DWORD button : {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP, MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP}) Input(INPUT_MOUSE, 0, button);
-    EXPECT_TRUE(PumpUntil([&] { return Where(IsWindowVisible) == shown; }));
 }
 
 // The picture's pixels that the frame does not show one pixel inside its etched edge.
