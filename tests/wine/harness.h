@@ -237,21 +237,23 @@ inline void FillList(const Rows& rows) {
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
 }
 
-// The real program, chordbell.exe beside this test program, in a process of its own.
+// The real program, chordbell.exe beside this test program, in a process of its own; ended with
+// the test that started it if it still runs then.
 struct Program {
+    explicit Program(const std::string& folder) {
+        char command[] = "chordbell.exe";  // found first in this program's own folder
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
+    }
+    ~Program() { TerminateProcess(process.hProcess, 99); }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+    HWND Item(int id) const { return GetDlgItem(window, id); }
+
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
-    HWND Item(int id) const { return GetDlgItem(window, id); }
 };
-
-inline Program Launch(const std::string& folder) {
-    char command[] = "chordbell.exe";  // found first in this program's own folder
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    Program program;
-    CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &program.process);
-    return program;
-}
 
 inline HWND ShownWindow(DWORD pid, const char* className, const char* title) {
     for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, className, title)) != nullptr;) {
@@ -269,6 +271,5 @@ inline bool WaitForWindow(Program& program, DWORD timeoutMs = 60000) {
 inline DWORD ExitCode(const Program& program, DWORD timeoutMs = 20000) {  // STILL_ACTIVE if it hung
     DWORD code = STILL_ACTIVE;
     PumpUntil([&] { return GetExitCodeProcess(program.process.hProcess, &code) && code != STILL_ACTIVE; }, timeoutMs);
-    TerminateProcess(program.process.hProcess, 99);  // one that hangs; nothing once it has ended
     return code;
 }

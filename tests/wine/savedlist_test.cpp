@@ -111,17 +111,4 @@ TEST_F(SavedList, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
     EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
 
-// The open-file dialog moves the current folder; the save still goes to the one at start-up.
-TEST_F(SavedList, SaveGoesToTheFolderOfTheStart) {
-    char startUp[MAX_PATH] = {};
-    GetCurrentDirectoryA(sizeof startUp, startUp);
-    EXPECT_EQ(path_, std::string(startUp) + "\\data.ini");
-    SetCurrentDirectoryA(MakeTempDir("elsewhere").c_str());
-    FillList({kBell});
-    const bool saved = SaveSoundList();
-    SetCurrentDirectoryA(startUp);
-    EXPECT_TRUE(saved);
-    EXPECT_EQ(ReadBytes(path_), "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=112\r\nkey2=-1\r\npath=C:\\sounds\\bell.wav\r\n");
-}
-
 }  // namespace
