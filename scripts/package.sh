@@ -7,9 +7,9 @@
 # order, and its DOS times are written in UTC. The program itself carries no link time (see
 # cmake/windows.cmake).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CB_BUILD_DIR:-$root/build}
-export CB_BUILD_DIR=$build
+source "$(dirname "$0")/lib.sh"
+root=$CB_ROOT
+build=$CB_BUILD
 dist=$build/dist
 
 version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -24,12 +24,10 @@ fi
 
 bash "$root/scripts/setup.sh"
 mkdir -p "$build"
-# The same configuration as scripts/build.sh, so its build folders are reused; only the
-# program is built.
+# The build folders of scripts/build.sh, reused; only the program is built.
 for arch in i686 x86_64; do
-  { cmake -S "$root" -B "$build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" &&
-    cmake --build "$build/$arch" --target chordbell; } > "$build/package-build-$arch.log" 2>&1 ||
+  { cb_configure "$arch" && cmake --build "$build/$arch" --target chordbell; } \
+      > "$build/package-build-$arch.log" 2>&1 ||
     { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
 done
 
