@@ -3,12 +3,11 @@
 # times; in each, one folder with the program for its machine and both guides, which Notepad
 # decodes, with CR LF, the version and the note on the language for non-Unicode programs.
 set -uo pipefail
-root=$(cd "$(dirname "$0")/../.." && pwd)
-dist=${CB_BUILD_DIR:-$root/build}/dist
-log=${CB_BUILD_DIR:-$root/build}/package-test.log
+source "$(dirname "$0")/../../scripts/lib.sh"
+dist=$CB_BUILD/dist log=$CB_BUILD/package-test.log
 # DOS times step by two seconds: the pause lets a file stamped with the build's time differ.
-bash "$root/scripts/package.sh" > "$log" 2>&1 && sums=$(cat "$dist/SHA256SUMS") && sleep 2 &&
-  bash "$root/scripts/package.sh" >> "$log" 2>&1 || { tail -20 "$log"; echo "0 passed, 1 failed"; exit 1; }
+bash "$CB_ROOT/scripts/package.sh" > "$log" 2>&1 && sums=$(cat "$dist/SHA256SUMS") && sleep 2 &&
+  bash "$CB_ROOT/scripts/package.sh" >> "$log" 2>&1 || { tail -20 "$log"; echo "0 passed, 1 failed"; exit 1; }
 python3 - "$dist" "$sums" <<'PY'
 import hashlib, sys, zipfile
 dist, first = sys.argv[1:]
