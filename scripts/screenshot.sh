@@ -7,16 +7,19 @@
 #               they are saved, so the last saved one is at the top
 #   about       about.png: "情報" > "バージョン情報"
 #   tray        tray.png: "ウインドウ" > "タスクトレイに格納", the mouse resting on the icon
-# Usage: scripts/screenshot.sh [main|large-list|about|tray|all] (default all). CB_SHOT_DIR sets
-# where the pictures go (default docs/). Needs an x86_64 build (scripts/build.sh x86_64).
+#   garbled     garbled-captions.png: the main window where the language for non-Unicode
+#               programs is not Japanese (code page 1252)
+# Usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all] (default all).
+# CB_SHOT_DIR sets where the pictures go (default docs/). Needs an x86_64 build
+# (scripts/build.sh x86_64).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 shots=$(realpath -m "${CB_SHOT_DIR:-$CB_ROOT/docs}")
 what=${1:-all}
 case "$what" in
-  main|large-list|about|tray) ;;
-  all) set -- main large-list about tray ;;
-  *) echo "usage: scripts/screenshot.sh [main|large-list|about|tray|all]" >&2; exit 2 ;;
+  main|large-list|about|tray|garbled) ;;
+  all) set -- main large-list about tray garbled ;;
+  *) echo "usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all]" >&2; exit 2 ;;
 esac
 cb_wine_env "$CB_BUILD/wineprefix-shot"
 CB_FORCE_XVFB=1 cb_display
@@ -84,6 +87,7 @@ quit() {
 for shot in "$@"; do
   case "$shot" in
     main) start; shoot "$mw" "$mh" "$mx" "$my" main-window.png ;;
+    garbled) LANG=en_US.UTF-8 start; shoot "$mw" "$mh" "$mx" "$my" garbled-captions.png ;;
     large-list) start 1000; shoot "$mw" "$mh" "$mx" "$my" large-list.png ;;
     about)
       start
