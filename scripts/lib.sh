@@ -14,7 +14,9 @@
 #   cb_wait SECS WHAT CMD...      polls CMD until it succeeds; says what it missed after SECS
 #   cb_wait_window TITLE [SECS]   waits until a window of that title is mapped and viewable
 #   cb_wait_window_gone TITLE [SECS]
-#   cb_window_geometry TITLE      prints "W H X Y" of that viewable window, or nothing
+#   cb_window_geometry TITLE      prints "W H X Y" of the viewable window of that title, or nothing
+#   cb_windows MATCH              prints "ID W H X Y" of each viewable window whose line in
+#                                 `xwininfo -root -tree` holds MATCH
 #   cb_run_gtest NAME LOG CMD...  runs a GoogleTest program; adds to CB_PASSED and CB_FAILED
 #   cb_record NAME PASSED FAILED  adds a result of another kind to the same counters
 
@@ -90,7 +92,7 @@ cb_display() {
 }
 
 cb_wine_boot() {
-  if [ "$WINEARCH" = win32 ]; then
+  if [ "${WINEARCH:-}" = win32 ]; then
     cb_boot32 || return 1
   elif [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Where this kernel runs 32-bit code only through qemu, a 64-bit prefix's first boot would
@@ -176,16 +178,15 @@ cb_wait() {
   done
 }
 
-cb_window_geometry() {
+cb_windows() {
   local id
-  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\": (" 'index($0, t) {print $1}'); do
-    xwininfo -id "$id" 2>/dev/null | awk '
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="$1" 'index($0, t) {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
       /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
-      /Width:/ {w = $NF} /Height:/ {h = $NF} /Map State: IsViewable/ {shown = 1}
-      END {if (shown) print w, h, x, y; exit !shown}' && return 0
+      /Width:/ {w = $NF} /Height:/ {h = $NF} /Map State: IsViewable/ {print id, w, h, x, y}'
   done
-  return 0
 }
+cb_window_geometry() { cb_windows "\"$1\": (" | awk '{print $2, $3, $4, $5; exit}'; }
 cb_window_shown() { [ -n "$(cb_window_geometry "$1")" ]; }
 cb_window_hidden() { ! cb_window_shown "$1"; }
 cb_wait_window() { cb_wait "${2:-30}" "the window \"$1\"" cb_window_shown "$1"; }

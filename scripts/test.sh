@@ -64,6 +64,8 @@ if [ -z "${CB_SKIP_I686:-}" ]; then
     cb_record i686 "$p" "$f"
   fi
 fi
+read -r p f < <(bash "$CB_ROOT/tests/release/package_test.sh" 2>&1 | tee "$logs/release.log" |
+  sed -n '$s/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p'); cb_record release "${p:-0}" "${f:-1}"
 
 say "summary"
 [ ${#CB_FAILURES[@]} -eq 0 ] || echo "failed: ${CB_FAILURES[*]} (logs in $logs)"
