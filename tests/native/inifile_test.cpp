@@ -4,10 +4,9 @@
 #include <gtest/gtest.h>
 
 #ifdef CB_UNDER_WINE
-#include <windows.h>
-
-#include <fstream>
 #include <set>
+
+#include "tests/wine/harness.h"
 #endif
 
 namespace {
@@ -93,11 +92,10 @@ TEST(IniWrite, ChangesOnlyWhatItMustAndEndsEveryLineWithCrLf) {
 
 // A file of its own for each text: the platform keeps the files it read in a cache.
 std::string Write(const std::string& text) {
+    static const std::string folder = MakeTempDir("ini");
     static int count = 0;
-    char folder[MAX_PATH];
-    GetTempPathA(MAX_PATH, folder);
-    const std::string file = folder + "cb_ini_"s + std::to_string(++count) + ".ini";
-    std::ofstream(file, std::ios::binary) << text;
+    const std::string file = folder + "\\" + std::to_string(++count) + ".ini";
+    WriteBytes(file, text);
     return file;
 }
 
