@@ -112,7 +112,7 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     Send(p.Item(IDC_PATH_EDIT), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(editedWav.c_str()));
     Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
     Capture capture;
-    ASSERT_TRUE(HoldUntilPlayed({'J', 'K'}, edited));
+    ASSERT_TRUE(InFront(p.window) && HoldUntilPlayed({'J', 'K'}, edited));  // typed into the window, too
     EXPECT_EQ(capture.Starts(), std::vector<int>{edited});
 
     // Stored in the tray, its keys still play; a new taskbar gets the icon again; only a left
