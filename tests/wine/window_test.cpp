@@ -1,4 +1,4 @@
-// The real main window, tray icon and About window in this process, checked as a user sees them.
+// The real main window and About window in this process, checked as a user sees them.
 #include "tests/wine/harness.h"
 
 #include <gtest/gtest.h>
