@@ -121,7 +121,7 @@ inline void SelectRow(HWND list, int row) {  // adds it to the selection
 }
 
 // Answers, from a thread of its own, every message box with this title (any title if empty), of
-// any process.
+// any process, with the button given or, for 0, the default one: the one with the focus.
 class BoxAnswerer {
   public:
     BoxAnswerer(const char* title, int button)
@@ -132,7 +132,10 @@ class BoxAnswerer {
                   char text[2048] = {};
                   GetDlgItemTextA(box, 0xFFFF, text, sizeof text);  // the box's text label
                   text_ = ::Text(box) + "|" + text, owner_ = GetWindow(box, GW_OWNER);
-                  PostMessageA(box, WM_COMMAND, button_, 0);
+                  GUITHREADINFO focus = {};
+                  focus.cbSize = sizeof focus;
+                  GetGUIThreadInfo(GetWindowThreadProcessId(box, nullptr), &focus);
+                  PostMessageA(box, WM_COMMAND, button_ ? button_ : GetDlgCtrlID(focus.hwndFocus), 0);
                   InterlockedIncrement(&count_);
                   while (IsWindow(box) && !stop_) Sleep(5);  // one answer a box
               }

@@ -157,10 +157,11 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
         EXPECT_EQ(Exists(ini), answer == IDNO);
     }
 
-    // A failed save keeps the window open on いいえ; once the file can be written, Alt+F4 saves.
+    // A failed save asks, いいえ the default, and keeps the window open; once the file can be
+    // written, Alt+F4 saves.
     WriteBytes(ini, saved);
     SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Answer(p.window, "Error", IDNO, [&] { PostMessageA(p.window, WM_CLOSE, 0, 0); }),
+    EXPECT_EQ(Answer(p.window, "Error", 0, [&] { PostMessageA(p.window, WM_CLOSE, 0, 0); }),
               "Error|リストを保存できませんでした。\r\n" + ini + "\r\n\r\n保存せずに終了してもよろしいですか？");
     ASSERT_TRUE(IsWindowVisible(p.window));
     SetFileAttributesA(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
