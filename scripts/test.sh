@@ -2,7 +2,8 @@
 # Runs every test of ChordBell: the platform-free code natively (sanitizers, fuzzing), then the
 # x86_64 build's one test program under Wine on a virtual display (the real windows in its own
 # process, the real program driven from outside, the platform-free tests again), then the i686
-# product's story. Ends with "N passed, N failed" and exits non-zero on any failure.
+# product's story, then the release archives. Ends with "N passed, N failed" and exits non-zero
+# on any failure.
 # CB_SKIP_I686=1 skips the 32-bit build and its run (local runs only); CB_FUZZ_SECONDS sets the
 # time each fuzz target runs (default 15).
 set -uo pipefail
