@@ -70,15 +70,11 @@ if(CB_TESTS)
     add_executable(${area}_tests ${area_sources} resources/chordbell.rc)
     target_link_libraries(${area}_tests PRIVATE wine_test_common ${CB_STATIC_LINK})
   endforeach()
+endif()
 
-  # Benchmark programs, started as processes of their own by scripts/bench-*.sh. The watcher's
-  # host is the program's own window and watcher, set up through the test harness.
-  file(GLOB CB_BENCH_TOOLS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/wine/*.cpp)
-  foreach(tool_source ${CB_BENCH_TOOLS})
-    get_filename_component(tool ${tool_source} NAME_WE)
-    add_executable(${tool} ${tool_source})
-    target_link_libraries(${tool} PRIVATE chordbell_portable user32 gdi32 kernel32 winmm ${CB_STATIC_LINK})
-  endforeach()
-  add_executable(watcher_host bench/wine/host/watcher_host.cpp resources/chordbell.rc)
-  target_link_libraries(watcher_host PRIVATE wine_test_common ${CB_STATIC_LINK})
+# The benchmark tools, one program started by scripts/bench-*.sh; only those scripts ask for it.
+if(CB_BENCH)
+  file(GLOB CB_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/wine/*.cpp)
+  add_executable(cbbench ${CB_BENCH_SOURCES} resources/chordbell.rc)
+  target_link_libraries(cbbench PRIVATE chordbell_core ${CB_STATIC_LINK})
 endif()
