@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include "../resources/resource.h"
+#include "resources/resource.h"
 
 // Controls of the main window, in creation order.
 enum MainControlId : int {
@@ -49,18 +49,38 @@ struct SharedState {
 
 extern SharedState g_shared;
 
+// A second copy on the same data.ini: true when a running copy has taken over and this one
+// must end; PublishMainWindow tells later copies where the window is.
+bool HandOverToRunningCopy();
+void PublishMainWindow(HWND mainWindow);
+
 // Start-up, split so that tests can build the real main window inside their own process.
 void CreateSharedResources();  // common controls, fonts, brush, menus, both window classes
 HWND CreateMainWindow();       // the visible main window; its WM_CREATE runs the initialisation
 void RunMessageLoop();
 void ReleaseSharedResources();
-
-void AddMenuItem(HMENU menu, UINT position, UINT byPosition, const char* text, UINT commandId,
-                 HMENU submenu, UINT state);
-
-LRESULT CALLBACK DefaultDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT CALLBACK OuterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The main window's class, and the plain class that the about window is made of.
+constexpr char kMainClassName[] = "NORMAL0";
+constexpr char kDialogClassName[] = "NORMALDLG";
+
+// A child window of a window built at run time: one row of a control table.
+struct ControlDef {
+    int id;
+    const char* className;
+    const char* text;
+    DWORD exStyle;
+    DWORD style;
+    int x, y, width, height;
+};
+
+// Creates the controls in table order, each with the given font.
+void CreateControls(HWND parent, const ControlDef* controls, size_t count, HFONT font);
+template <size_t N>
+void CreateControls(HWND parent, const ControlDef (&controls)[N], HFONT font) {
+    CreateControls(parent, controls, N, font);
+}
 
 int CenterWindowOnScreen(HWND window, int xOffset, int yOffset);
 void CenterWindowOnWindow(HWND baseWindow, HWND window, int xOffset, int yOffset);

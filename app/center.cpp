@@ -1,5 +1,5 @@
 #include "app/app.h"
-#include "app/placement.h"
+#include "support/placement.h"
 
 int CenterWindowOnScreen(HWND window, int xOffset, int yOffset) {
     RECT rect = {};

@@ -1,22 +1,13 @@
-#include "about/about.h"
 #include "app/app.h"
 
 #include <commctrl.h>
 
+#include "about/about.h"
 #include "soundlist/soundlist.h"
 #include "tray/tray.h"
 #include "watcher/watcher.h"
 
 namespace {
-
-struct ControlDef {
-    int id;
-    const char* className;
-    const char* text;
-    DWORD exStyle;
-    DWORD style;
-    int x, y, width, height;
-};
 
 const DWORD kListStyle = WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS | LVS_NOSORTHEADER;
 const DWORD kKeyFieldStyle = WS_CHILD | WS_VISIBLE | WS_DISABLED | ES_NUMBER | ES_CENTER;
@@ -72,23 +63,12 @@ const CommandDef kCommands[] = {
     {IDM_VERSION, false, ShowVersionWindow},
 };
 
-void CreateControls(HWND window) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    for (const ControlDef& c : kControls) {
-        CreateWindowExA(c.exStyle, c.className, c.text, c.style, c.x, c.y, c.width, c.height,
-                        window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), instance,
-                        nullptr);
-        SendMessageA(GetDlgItem(window, c.id), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(g_shared.controlFont), 0);
-    }
-}
-
 // The watcher starts before the saved list is loaded; its first question is served only once
 // the UI thread retrieves messages again, so its first pass sees the loaded list.
 void OnCreate(HWND window) {
     g_shared.mainWindow = window;
     SetMenu(window, g_shared.menuBar);
-    CreateControls(window);
+    CreateControls(window, kControls, g_shared.controlFont);
     CenterWindowOnScreen(window, 0, 0);
     InitListColumns();
     StartKeyWatcher();
@@ -130,14 +110,6 @@ void OnCommand(WPARAM wParam) {
     }
 }
 
-}  // namespace
-
-// Every message reaches the main window procedure, also one a tray step has acted on.
-LRESULT CALLBACK OuterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    HandleTrayMessage(window, message, wParam, lParam);
-    return MainWindowProc(window, message, wParam, lParam);
-}
-
 LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_CREATE: OnCreate(window); return 0;
@@ -151,3 +123,24 @@ LRESULT MainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) 
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+}  // namespace
+
+void CreateControls(HWND parent, const ControlDef* controls, size_t count, HFONT font) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    for (size_t i = 0; i < count; ++i) {
+        const ControlDef& c = controls[i];
+        HWND control = CreateWindowExA(c.exStyle, c.className, c.text, c.style, c.x, c.y,
+                                       c.width, c.height, parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    }
+}
+
+// Every message reaches the main window procedure, also one a tray step has acted on.
+LRESULT CALLBACK OuterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HandleTrayMessage(message, wParam, lParam);
+    return MainWindowProc(window, message, wParam, lParam);
+}
+

@@ -14,9 +14,6 @@ static_assert(offsetof(MENUITEMINFOA, hbmpItem) == 44, "MENUITEMINFOA without hb
 
 namespace {
 
-const char kMainClass[] = "NORMAL0";
-const char kDialogClass[] = "NORMALDLG";
-
 HFONT CreateUiFont() {
     return CreateFontA(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, OUT_STROKE_PRECIS,
                        CLIP_STROKE_PRECIS, DRAFT_QUALITY, DEFAULT_PITCH | FF_SWISS,
@@ -32,8 +29,14 @@ struct PopupDef {
     const char* barText;
     HMENU SharedState::*popup;
     const MenuItemDef* items;
-    int itemCount;
+    size_t itemCount;
 };
+
+template <size_t N>
+constexpr PopupDef Popup(const char* barText, HMENU SharedState::*popup,
+                         const MenuItemDef (&items)[N]) {
+    return {barText, popup, items, N};
+}
 
 const MenuItemDef kFileItems[] = {{"保存データを削除", IDM_DELETE_SAVED_DATA}};
 const MenuItemDef kWindowItems[] = {
@@ -45,42 +48,10 @@ const MenuItemDef kInfoItems[] = {{"バージョン情報", IDM_VERSION}};
 
 // Left to right, top to bottom, as the user sees them.
 const PopupDef kMenuBar[] = {
-    {"ファイル", &SharedState::filePopup, kFileItems, 1},
-    {"ウインドウ", &SharedState::windowPopup, kWindowItems, 3},
-    {"情報", &SharedState::infoPopup, kInfoItems, 1},
+    Popup("ファイル", &SharedState::filePopup, kFileItems),
+    Popup("ウインドウ", &SharedState::windowPopup, kWindowItems),
+    Popup("情報", &SharedState::infoPopup, kInfoItems),
 };
-
-// Every item goes in at position 0, in front of the others, so each menu is filled from its
-// last item to its first.
-void BuildMenus() {
-    g_shared.menuBar = CreateMenu();
-    for (int p = static_cast<int>(sizeof kMenuBar / sizeof kMenuBar[0]) - 1; p >= 0; --p) {
-        const PopupDef& def = kMenuBar[p];
-        HMENU popup = CreatePopupMenu();
-        g_shared.*def.popup = popup;
-        for (int i = def.itemCount - 1; i >= 0; --i) {
-            AddMenuItem(popup, 0, MF_BYPOSITION, def.items[i].text, def.items[i].commandId,
-                        nullptr, 0);
-        }
-        AddMenuItem(g_shared.menuBar, 0, MF_BYPOSITION, def.barText, 0, popup, 0);
-    }
-}
-
-void RegisterWindowClass(const char* name, WNDPROC procedure, HICON icon, HICON smallIcon) {
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;  // double clicks bring the buttons back
-    wc.lpfnWndProc = procedure;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hIcon = icon;
-    wc.hIconSm = smallIcon;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hbrBackground = g_shared.faceBrush;
-    wc.lpszClassName = name;
-    RegisterClassExA(&wc);
-}
-
-}  // namespace
 
 void AddMenuItem(HMENU menu, UINT position, UINT byPosition, const char* text, UINT commandId,
                  HMENU submenu, UINT state) {
@@ -107,6 +78,38 @@ LRESULT CALLBACK DefaultDialogProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
+// Every item goes in at position 0, in front of the others, so each menu is filled from its
+// last item to its first.
+void BuildMenus() {
+    g_shared.menuBar = CreateMenu();
+    for (int p = static_cast<int>(sizeof kMenuBar / sizeof kMenuBar[0]) - 1; p >= 0; --p) {
+        const PopupDef& def = kMenuBar[p];
+        HMENU popup = CreatePopupMenu();
+        g_shared.*def.popup = popup;
+        for (size_t i = def.itemCount; i-- > 0;) {
+            AddMenuItem(popup, 0, MF_BYPOSITION, def.items[i].text, def.items[i].commandId,
+                        nullptr, 0);
+        }
+        AddMenuItem(g_shared.menuBar, 0, MF_BYPOSITION, def.barText, 0, popup, 0);
+    }
+}
+
+void RegisterWindowClass(const char* name, WNDPROC procedure, HICON icon, HICON smallIcon) {
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;  // double clicks bring the buttons back
+    wc.lpfnWndProc = procedure;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = g_shared.faceBrush;
+    wc.lpszClassName = name;
+    RegisterClassExA(&wc);
+}
+
+}  // namespace
+
 void CreateSharedResources() {
     INITCOMMONCONTROLSEX icc = {sizeof icc, 0xFF};
     InitCommonControlsEx(&icc);
@@ -116,14 +119,14 @@ void CreateSharedResources() {
     BuildMenus();
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterWindowClass(kDialogClass, DefaultDialogProc, LoadIconA(nullptr, IDI_APPLICATION),
+    RegisterWindowClass(kDialogClassName, DefaultDialogProc, LoadIconA(nullptr, IDI_APPLICATION),
                         LoadIconA(nullptr, IDI_WINLOGO));
     HICON appIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_APP_ICON));
-    RegisterWindowClass(kMainClass, OuterWindowProc, appIcon, appIcon);
+    RegisterWindowClass(kMainClassName, OuterWindowProc, appIcon, appIcon);
 }
 
 HWND CreateMainWindow() {
-    return CreateWindowExA(0, kMainClass, "ChordBell",
+    return CreateWindowExA(0, kMainClassName, "ChordBell",
                            WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX, CW_USEDEFAULT,
                            CW_USEDEFAULT, 480, 360, nullptr, nullptr, GetModuleHandleA(nullptr),
                            nullptr);

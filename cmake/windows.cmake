@@ -19,15 +19,15 @@ file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/watcher/*.cpp
   ${CMAKE_SOURCE_DIR}/tray/*.cpp
   ${CMAKE_SOURCE_DIR}/about/*.cpp)
-list(REMOVE_ITEM CB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/app/main.cpp)
-list(REMOVE_ITEM CB_CORE_SOURCES ${CMAKE_SOURCE_DIR}/support/numtext.cpp
-  ${CMAKE_SOURCE_DIR}/soundlist/inifile.cpp ${CMAKE_SOURCE_DIR}/app/placement.cpp)
 
-add_library(chordbell_core STATIC ${CB_CORE_SOURCES})
+# Objects rather than an archive, so that the program's WinMain is linked like everything else;
+# a test program has a main() of its own and never calls it.
+add_library(chordbell_core OBJECT ${CB_CORE_SOURCES})
 target_link_libraries(chordbell_core PUBLIC chordbell_portable
   comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32)
 
-add_executable(chordbell WIN32 app/main.cpp resources/chordbell.rc)
+add_executable(chordbell WIN32 resources/chordbell.rc)
+set_target_properties(chordbell PROPERTIES LINKER_LANGUAGE CXX)
 target_link_libraries(chordbell PRIVATE chordbell_core ${CB_STATIC_LINK})
 if(NOT MSVC)
   # Reproducible binaries: no time stamp in the PE header.

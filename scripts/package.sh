@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Builds the release archives: build/dist/chordbell-VERSION-win32.zip (the 32-bit program, the
-# product) and chordbell-VERSION-win64.zip, each holding a folder with chordbell.exe and the
-# user README. Two runs on the same commit give the same bytes: every file gets the commit's
-# time, the zip carries no owner, no Unix time fields and no directory entries, its entries
-# are in a fixed order, and its DOS times are written in UTC. The program itself carries no
-# link time (see cmake/windows.cmake).
+# product) and chordbell-VERSION-win64.zip, each holding one folder with the Japanese guide
+# readme.txt, the English guide readme_en.txt and chordbell.exe, and SHA256SUMS for both.
+# Two runs on the same commit give the same bytes: every file gets the commit's time, the zip
+# carries no owner, no Unix time fields and no directory entries, its entries are in a fixed
+# order, and its DOS times are written in UTC. The program itself carries no link time (see
+# cmake/windows.cmake).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CB_BUILD_DIR:-$root/build}
-export CB_BUILD_DIR=$build
+source "$(dirname "$0")/lib.sh"
+root=$CB_ROOT
+build=$CB_BUILD
 dist=$build/dist
 
 version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -23,12 +24,10 @@ fi
 
 bash "$root/scripts/setup.sh"
 mkdir -p "$build"
-# The same configuration as scripts/build.sh, so its build folders are reused; only the
-# program is built.
+# The build folders of scripts/build.sh, reused; only the program is built.
 for arch in i686 x86_64; do
-  { cmake -S "$root" -B "$build/$arch" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$arch-mingw.cmake" &&
-    cmake --build "$build/$arch" --target chordbell; } > "$build/package-build-$arch.log" 2>&1 ||
+  { cb_configure "$arch" && cmake --build "$build/$arch" --target chordbell; } \
+      > "$build/package-build-$arch.log" 2>&1 ||
     { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
 done
 
@@ -36,23 +35,32 @@ mkdir -p "$dist"
 stage=$(mktemp -d "$dist/stage.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 
+# Notepad from Windows 7 on reads UTF-8 with a BOM as UTF-8 whatever the system's code page,
+# so the guide stays readable on the very machines whose captions show garbled; it wants CR LF.
+# The names stay ASCII: Windows 7's zip folders ignore the zip's UTF-8 flag.
+guide() {  # source target
+  { printf '\357\273\277'; sed "s/@VERSION@/$version/g; s/\$/\r/" "$1"; } > "$2"
+}
+
 package() {  # arch suffix
   local arch=$1 suffix=$2
   local name=chordbell-$version-$suffix
   local folder=$stage/$name
   mkdir -p "$folder"
+  guide "$root/packaging/readme.txt" "$folder/readme.txt"
+  guide "$root/packaging/readme_en.txt" "$folder/readme_en.txt"
   cp "$build/$arch/chordbell.exe" "$folder/chordbell.exe"
-  # Windows' Notepad wants CR LF.
-  sed "s/@VERSION@/$version/; s/\$/\r/" "$root/packaging/README-user.txt" > "$folder/README.txt"
+  chmod 0644 "$folder"/*.txt
   chmod 0755 "$folder/chordbell.exe"
-  chmod 0644 "$folder/README.txt"
   find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm -f "$dist/$name.zip"
-  (cd "$stage" && find "$name" -type f | LC_ALL=C sort |
+  # The Japanese guide first, for a lister that keeps the archive's order.
+  (cd "$stage" && printf '%s\n' "$name/readme.txt" "$name/readme_en.txt" "$name/chordbell.exe" |
      TZ=UTC zip -X -D -q -9 "$dist/$name.zip" -@)
   echo "package: $dist/$name.zip"
 }
 
 package i686 win32
 package x86_64 win64
-(cd "$dist" && sha256sum "chordbell-$version-win32.zip" "chordbell-$version-win64.zip")
+(cd "$dist" && sha256sum "chordbell-$version-win32.zip" "chordbell-$version-win64.zip" > SHA256SUMS &&
+   cat SHA256SUMS)

@@ -3,17 +3,17 @@
 # machine without one it runs on a virtual display and says how to look at it.
 # The program keeps data.ini in the folder it starts in: $CB_RUN_DIR (default build/run).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CB_BUILD_DIR:-$root/build}
-bash "$root/scripts/setup.sh"
-bash "$root/scripts/build.sh" i686 x86_64 > "$build.log" 2>&1 || { tail -30 "$build.log"; exit 1; }
+source "$(dirname "$0")/lib.sh"
+bash "$CB_ROOT/scripts/setup.sh"
+mkdir -p "$CB_BUILD"
+log=$CB_BUILD/build.log
+bash "$CB_ROOT/scripts/build.sh" i686 x86_64 > "$log" 2>&1 || { tail -30 "$log"; exit 1; }
 
-source "$root/scripts/wine-env.sh"
-cb_wine_env "$build/wineprefix-run"
+cb_wine_env "$CB_BUILD/wineprefix-run"
 had_display=${DISPLAY:-}
 cb_display
 cb_wine_boot
-run_dir=${CB_RUN_DIR:-$build/run}
+run_dir=${CB_RUN_DIR:-$CB_BUILD/run}
 mkdir -p "$run_dir"
 if [ -z "$had_display" ]; then
   cat <<MSG
@@ -26,4 +26,4 @@ MSG
 fi
 trap cb_wine_stop EXIT
 cd "$run_dir"
-"$CB_WINE64" "$build/x86_64/chordbell.exe"
+"$CB_WINE" "$CB_BUILD/x86_64/chordbell.exe"

@@ -1,23 +1,113 @@
 #!/usr/bin/env bash
-# Takes docs/main-window.png from the real program in a Wine virtual desktop (which draws the
-# caption that bare Xvfb leaves out). Needs an x86_64 build (scripts/build.sh x86_64).
+# Takes the pictures in docs/ from the real program in a Wine virtual desktop, which draws the
+# captions that bare Xvfb leaves out and has a taskbar with a notification area. The mouse does
+# what a user would, and each step waits for the window it opens or closes.
+#   main        main-window.png: the window as it starts without a saved list
+#   large-list  large-list.png: started with 1,000 entries in data.ini, numbered in the order
+#               they are saved, so the last saved one is at the top
+#   about       about.png: "情報" > "バージョン情報"
+#   tray        tray.png: "ウインドウ" > "タスクトレイに格納", the mouse resting on the icon
+#   garbled     garbled-captions.png: the main window where the language for non-Unicode
+#               programs is not Japanese (code page 1252)
+# Usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all] (default all).
+# CB_SHOT_DIR sets where the pictures go (default docs/). Needs an x86_64 build
+# (scripts/build.sh x86_64).
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
-build=${CB_BUILD_DIR:-$root/build}
-out=${1:-$root/docs/main-window.png}
-source "$root/scripts/wine-env.sh"
-cb_wine_env "$build/wineprefix-shot"
+source "$(dirname "$0")/lib.sh"
+shots=$(realpath -m "${CB_SHOT_DIR:-$CB_ROOT/docs}")
+what=${1:-all}
+case "$what" in
+  main|large-list|about|tray|garbled) ;;
+  all) set -- main large-list about tray garbled ;;
+  *) echo "usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all]" >&2; exit 2 ;;
+esac
+cb_wine_env "$CB_BUILD/wineprefix-shot"
 CB_FORCE_XVFB=1 cb_display
 cb_wine_boot
-trap cb_wine_stop EXIT
 dir=$(mktemp -d)
-cd "$dir"
-"$CB_WINE64" explorer /desktop=shot,1024x768 "$build/x86_64/chordbell.exe" &
-for _ in $(seq 100); do
-  xwininfo -root -tree 2>/dev/null | grep -q '"ChordBell"' && break
-  sleep 0.2
+trap 'cb_wine_stop; rm -rf "$dir"' EXIT
+
+# Saves the screen's W x H rectangle at X, Y once three grabs in a row are alike: the window is
+# there before it has painted, and the painting itself has nothing to ask about.
+shoot() {  # W H X Y FILE [SCALE]
+  local i
+  for i in $(seq 50); do
+    import -window root -crop "${1}x${2}+${3}+${4}" +repage "$dir/grab$((i % 3)).ppm"
+    if [ "$i" -ge 3 ] && cmp -s "$dir/grab0.ppm" "$dir/grab1.ppm" && cmp -s "$dir/grab1.ppm" "$dir/grab2.ppm"; then
+      convert "$dir/grab0.ppm" -scale "${6:-100}%" "$shots/$5"
+      echo "wrote $shots/$5"
+      return 0
+    fi
+    sleep 0.2
+  done
+  echo "screenshot: $5: the screen kept changing" >&2
+  return 1
+}
+
+click() { xdotool mousemove "$1" "$2" click 1; }
+
+# Menus and tips are windows without a title; the taskbar is one too.
+untitled() { cb_windows '(has no name): ('; }
+untitled_new() { untitled | grep -qvxF -f <(printf '%s\n' "$1"); }
+
+# Opens the menu bar item at X and clicks its popup's item at Y (offsets in the main window).
+menu() {  # X Y
+  local before
+  before=$(untitled)
+  click $((mx + $1)) $((my + 32))
+  cb_wait 10 "the popup menu" untitled_new "$before"
+  click $((mx + $1 + 30)) $((my + $2))
+}
+
+start() {  # [ROWS in data.ini]
+  rm -rf "$dir/run"
+  mkdir -p "$dir/run"
+  if [ -n "${1:-}" ]; then
+    {
+      printf '[LISTNUM]\r\nLIST=%d\r\n' "$1"
+      for i in $(seq 0 $(($1 - 1))); do
+        printf '[LIST%d]\r\nkey1=%d\r\nkey2=%d\r\npath=C:\\sounds\\entry-%04d.wav\r\n' \
+          "$i" $((65 + i % 26)) $((i % 3 == 0 ? 17 : -1)) "$i"
+      done
+    } > "$dir/run/data.ini"
+  fi
+  (cd "$dir/run" && exec "$CB_WINE" explorer /desktop=shell,1024x768 "$CB_BUILD/x86_64/chordbell.exe") &
+  app=$!
+  cb_wait_window ChordBell
+  read -r mw mh mx my < <(cb_window_geometry ChordBell)
+}
+
+# Closes the program from its caption; the virtual desktop ends with it.
+quit() {
+  click $((mx + mw - 14)) $((my + 11))
+  cb_wait_window_gone ChordBell
+  cb_wait 30 "the end of the program" eval '! kill -0 "$app"'
+}
+
+for shot in "$@"; do
+  case "$shot" in
+    main) start; shoot "$mw" "$mh" "$mx" "$my" main-window.png ;;
+    garbled) LANG=en_US.UTF-8 start; shoot "$mw" "$mh" "$mx" "$my" garbled-captions.png ;;
+    large-list) start 1000; shoot "$mw" "$mh" "$mx" "$my" large-list.png ;;
+    about)
+      start
+      menu 153 52  # "情報" > "バージョン情報"
+      cb_wait_window Version
+      read -r aw ah ax ay < <(cb_window_geometry Version)
+      shoot "$aw" "$ah" "$ax" "$ay" about.png
+      click $((ax + aw - 14)) $((ay + 11))
+      cb_wait_window_gone Version ;;
+    tray)
+      start
+      menu 98 52  # "ウインドウ" > "タスクトレイに格納"
+      cb_wait_window_gone ChordBell
+      # The icon sits at the right end of the taskbar; rest the mouse on it until the tip shows.
+      before=$(untitled)
+      xdotool mousemove 1000 700 sleep 0.3 mousemove 1013 757
+      cb_wait 10 "the tray icon's tip" untitled_new "$before"
+      shoot 180 56 844 712 tray.png 300
+      xdotool click 1  # a left press on the icon brings the window back
+      cb_wait_window ChordBell ;;
+  esac
+  quit
 done
-sleep 2  # let the list view and the captions finish painting
-# The window sits centred on the 1024 x 768 desktop: 480 x 360 at (272, 204).
-import -window root -crop 480x360+272+204 +repage "$out"
-echo "wrote $out"

@@ -2,28 +2,13 @@
 # Installs what building and testing ChordBell needs on a Debian 12 machine. Idempotent: it
 # installs only what is missing, and runs apt-get update at most once.
 set -euo pipefail
-
-packages=(
-  cmake ninja-build g++ clang libclang-rt-14-dev
-  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-  googletest libgtest-dev libbenchmark-dev
-  wine wine64 xvfb x11-utils xdotool imagemagick
-  locales fonts-ipafont-gothic
+source "$(dirname "$0")/lib.sh"
+cb_install cmake ninja-build g++ clang libclang-rt-14-dev \
+  g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 \
+  googletest libgtest-dev libbenchmark-dev \
+  wine wine64 xvfb x11-utils xdotool imagemagick \
+  locales fonts-ipafont-gothic \
   python3 zip procps
-)
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}"
-  [ "$(id -u)" = 0 ] || { echo "setup: run as root to install packages" >&2; exit 1; }
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -q
-  apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
 
 # Without the generated locale Wine silently falls back to code page 1252.
 if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then

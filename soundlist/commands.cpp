@@ -1,7 +1,9 @@
 // The commands of the sound list: registration mode, key capture, choosing, adding, editing,
 // deleting, clearing and previewing entries, resetting the fields, hiding and showing the editing
 // buttons. All run on the user-interface thread; the key watcher reads the same list meanwhile.
-#include "soundlist.h"
+#include "soundlist/soundlist.h"
+
+#include <commctrl.h>
 
 #include <commdlg.h>
 #include <mmsystem.h>
@@ -11,9 +13,9 @@
 #include <cstdint>
 #include <string>
 
-#include "../app/app.h"
-#include "../support/numtext.h"
-#include "../watcher/watcher.h"
+#include "app/app.h"
+#include "support/numtext.h"
+#include "watcher/watcher.h"
 
 namespace {
 
@@ -55,15 +57,13 @@ static_assert(kOpenFileFlags == 0x2A1804, "the flags of the open-file dialog");
 // The literal's own terminator closes the list with a second NUL.
 const char kWaveFilter[] = "wav ファイル(*.wav)\0*.wav\0";
 
-HWND SoundList() { return MainControl(IDC_SOUND_LIST); }
-
 LRESULT RegistrationToggleState() {
     return SendMessageA(MainControl(IDC_REGISTER_TOGGLE), BM_GETCHECK, 0, 0);
 }
 
 // The topmost selected row, or -1.
 int SelectedRow() {
-    return static_cast<int>(SendMessageA(SoundList(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+    return static_cast<int>(SendMessageA(SoundListControl(), LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
                                          MAKELPARAM(LVNI_SELECTED, 0)));
 }
 
@@ -90,11 +90,11 @@ void InitListColumns() {
         column.cx = definition.width;
         column.pszText = const_cast<char*>(definition.header);
         column.iSubItem = index;
-        SendMessageA(SoundList(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
+        SendMessageA(SoundListControl(), LVM_INSERTCOLUMNA, static_cast<WPARAM>(index),
                      reinterpret_cast<LPARAM>(&column));
         ++index;
     }
-    SendMessageA(SoundList(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
+    SendMessageA(SoundListControl(), LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                  LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
 }
 
@@ -156,7 +156,7 @@ void AddEntry() {
     // The watcher must not read a half-made row; the toggle click below runs
     // ApplyRegistrationMode before the send returns, so the resume comes after it.
     PauseKeyWatcher();
-    InsertEntryRow(SoundList(), key1, key2Text, path);
+    InsertEntryRow(key1, key2Text, path);
     EmptyEntryFields();
     SendMessageA(MainControl(IDC_REGISTER_TOGGLE), BM_CLICK, 0, 0);
     ResumeKeyWatcher();
@@ -177,25 +177,21 @@ void EditEntry() {
         ShowWarning("ERROR!!\r\nリストを選択してください", "エラー");
         return;
     }
-    char key1[KEY_TEXT_LIMIT] = {};
-    char key2[KEY_TEXT_LIMIT] = {};
-    char path[PATH_TEXT_LIMIT] = {};
-    GetListItemText(SoundList(), row, 0, key1, KEY_TEXT_LIMIT);
-    GetListItemText(SoundList(), row, 1, key2, KEY_TEXT_LIMIT);
-    GetListItemText(SoundList(), row, 2, path, PATH_TEXT_LIMIT);
-    SetDlgItemTextA(window, IDC_KEY1_EDIT, key1);
-    SetDlgItemTextA(window, IDC_KEY2_EDIT, key2);
-    SetDlgItemTextA(window, IDC_PATH_EDIT, path);
-    DeleteListItem(SoundList(), row);
+    Entry entry = {};
+    ReadEntry(row, &entry);
+    SetDlgItemTextA(window, IDC_KEY1_EDIT, entry.key1);
+    SetDlgItemTextA(window, IDC_KEY2_EDIT, entry.key2);
+    SetDlgItemTextA(window, IDC_PATH_EDIT, entry.path);
+    DeleteListItem(row);
     // BM_SETCHECK notifies nobody, so the mode is applied by hand.
     SendMessageA(MainControl(IDC_REGISTER_TOGGLE), BM_SETCHECK, BST_CHECKED, 0);
     ApplyRegistrationMode();
 }
 
 // With no row selected the index is -1, which the control refuses: nothing is deleted.
-void DeleteEntry() { DeleteListItem(SoundList(), SelectedRow()); }
+void DeleteEntry() { DeleteListItem(SelectedRow()); }
 
-void ClearList() { SendMessageA(SoundList(), LVM_DELETEALLITEMS, 0, 0); }
+void ClearList() { SendMessageA(SoundListControl(), LVM_DELETEALLITEMS, 0, 0); }
 
 void ResetFields() {
     if (MessageBoxA(g_shared.mainWindow, "入力項目をリセットします。よろしいですか？", "確認",
@@ -209,7 +205,7 @@ void ResetFields() {
 // With no row selected the read leaves the path empty; the stop still happens.
 void PreviewEntry() {
     char path[PATH_TEXT_LIMIT] = {};
-    GetListItemText(SoundList(), SelectedRow(), 2, path, PATH_TEXT_LIMIT);
+    GetListItemText(SoundListControl(), SelectedRow(), COLUMN_PATH, path, PATH_TEXT_LIMIT);
     PlaySoundA(nullptr, nullptr, 0);
     PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC);
 }
@@ -219,7 +215,7 @@ void ExploreEntry() {
     const int row = SelectedRow();
     if (row < 0) return;
     char path[PATH_TEXT_LIMIT] = {};
-    GetListItemText(SoundList(), row, 2, path, PATH_TEXT_LIMIT);
+    GetListItemText(SoundListControl(), row, COLUMN_PATH, path, PATH_TEXT_LIMIT);
     ShellExecuteA(nullptr, "explore", path, nullptr, nullptr, SW_SHOWDEFAULT);
 }
 

@@ -1,13 +1,30 @@
 // The list helpers: every read and write of a row goes through one of these, on any thread.
 // From a thread other than the list's own, each message waits until the user-interface thread
-// next retrieves messages.
-#include "soundlist.h"
+// next retrieves messages. The control is looked up at every use, never kept.
+#include "soundlist/soundlist.h"
 
-void SetListItemText(HWND list, int row, int column, const char* text) {
+#include <commctrl.h>
+
+#include "app/app.h"
+
+namespace {
+
+const int kEntryLimits[] = {KEY_TEXT_LIMIT, KEY_TEXT_LIMIT, PATH_TEXT_LIMIT};
+
+void SetListItemText(int row, int column, const char* text) {
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text);  // the control only reads it
-    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    SendMessageA(SoundListControl(), LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
+                 reinterpret_cast<LPARAM>(&item));
+}
+
+}  // namespace
+
+HWND SoundListControl() { return MainControl(IDC_SOUND_LIST); }
+
+int SoundListRowCount() {
+    return static_cast<int>(SendMessageA(SoundListControl(), LVM_GETITEMCOUNT, 0, 0));
 }
 
 void GetListItemText(HWND list, int row, int column, char* buffer, int limit) {
@@ -18,21 +35,26 @@ void GetListItemText(HWND list, int row, int column, char* buffer, int limit) {
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-int InsertListItem(HWND list, LVITEMA* item) {
-    return static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(item)));
-}
-
-LRESULT DeleteListItem(HWND list, int row) {
-    return SendMessageA(list, LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
+// A read that delivers nothing leaves the buffer as it was.
+void ReadEntry(int row, Entry* entry, void (*beforeEachRead)()) {
+    char* const texts[] = {entry->key1, entry->key2, entry->path};
+    for (int column = COLUMN_KEY1; column <= COLUMN_PATH; ++column) {
+        if (beforeEachRead != nullptr) beforeEachRead();
+        GetListItemText(SoundListControl(), row, column, texts[column], kEntryLimits[column]);
+    }
 }
 
 // New rows always go to the top; the index that the insertion reports is not needed, since the
 // row is row 0 by construction.
-void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path) {
+void InsertEntryRow(const char* key1, const char* key2, const char* path) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.pszText = const_cast<char*>(key1);
-    InsertListItem(list, &item);
-    SetListItemText(list, 0, 1, key2);
-    SetListItemText(list, 0, 2, path);
+    SendMessageA(SoundListControl(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SetListItemText(0, COLUMN_KEY2, key2);
+    SetListItemText(0, COLUMN_PATH, path);
+}
+
+void DeleteListItem(int row) {
+    SendMessageA(SoundListControl(), LVM_DELETEITEM, static_cast<WPARAM>(row), 0);
 }

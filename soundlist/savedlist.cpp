@@ -1,21 +1,15 @@
 // The saved list file data.ini: read whole once at start, written whole at close. The file is
 // never changed in place: a save writes the new text beside it and then puts it in its place in
 // one step, so a crash or a full disk leaves the previous file as it was.
-#include <windows.h>
-#include <commctrl.h>
+#include "soundlist/soundlist.h"
 
 #include <cstring>
 #include <new>
 #include <string>
 
-#include "../app/app.h"
-#include "../support/numtext.h"
-#include "inifile.h"
-#include "soundlist.h"
-
-// Called with the new text flushed under its temporary name, before it replaces the file: the
-// moment at which a crash would leave both files on disk. Tests look at the folder then.
-void (*g_beforeSavedListReplace)(const char* temporaryPath) = nullptr;
+#include "app/app.h"
+#include "support/inifile.h"
+#include "support/numtext.h"
 
 namespace {
 
@@ -124,36 +118,28 @@ class RedrawSuspended {
 };
 
 void InsertRows(const IniText& file, int32_t count) {
-    char key1[KEY_TEXT_LIMIT] = {};
-    char key2[KEY_TEXT_LIMIT] = {};
-    char path[PATH_TEXT_LIMIT] = {};
-    HWND list = MainControl(IDC_SOUND_LIST);
-    const RedrawSuspended bulk(list);
+    Entry entry = {};
+    const RedrawSuspended bulk(SoundListControl());
     for (int32_t row = 0; row < count; ++row) {
         const std::string section = "LIST" + NumberToText(row);
-        file.CopyString(section, "key1", "17", key1, KEY_TEXT_LIMIT);
-        file.CopyString(section, "key2", "88", key2, KEY_TEXT_LIMIT);
-        file.CopyString(section, "path", "Beep", path, PATH_TEXT_LIMIT);
-        InsertEntryRow(list, key1, key2, path);
+        file.CopyString(section, "key1", "17", entry.key1, KEY_TEXT_LIMIT);
+        file.CopyString(section, "key2", "88", entry.key2, KEY_TEXT_LIMIT);
+        file.CopyString(section, "path", "Beep", entry.path, PATH_TEXT_LIMIT);
+        InsertEntryRow(entry.key1, entry.key2, entry.path);
     }
 }
 
 // The same updates, in the same order, as a private-profile write per key would make.
 void WriteRows(IniText* file) {
-    HWND list = MainControl(IDC_SOUND_LIST);
-    const int count = static_cast<int>(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0));
+    const int count = SoundListRowCount();
     file->SetString("LISTNUM", "LIST", NumberToText(count));
     for (int row = 0; row < count; ++row) {
-        char key1[KEY_TEXT_LIMIT] = {};
-        char key2[KEY_TEXT_LIMIT] = {};
-        char path[PATH_TEXT_LIMIT] = {};
-        GetListItemText(list, row, 0, key1, KEY_TEXT_LIMIT);
-        GetListItemText(list, row, 1, key2, KEY_TEXT_LIMIT);
-        GetListItemText(list, row, 2, path, PATH_TEXT_LIMIT);
+        Entry entry = {};
+        ReadEntry(row, &entry);
         const std::string section = "LIST" + NumberToText(row);
-        file->SetString(section, "key1", key1);
-        file->SetString(section, "key2", key2);
-        file->SetString(section, "path", path);
+        file->SetString(section, "key1", entry.key1);
+        file->SetString(section, "key2", entry.key2);
+        file->SetString(section, "path", entry.path);
     }
 }
 
@@ -182,6 +168,8 @@ bool ReplaceSavedList(const std::string& text) {
 }
 
 }  // namespace
+
+void (*g_beforeSavedListReplace)(const char* temporaryPath) = nullptr;
 
 // A current directory too long for the buffer would make lstrcatA write past it; the path then
 // stays empty, the load finds nothing and the save reports that it could not write.

@@ -3,19 +3,28 @@
 #pragma once
 
 #include <windows.h>
-#include <commctrl.h>
 
 enum : int {
     KEY_TEXT_LIMIT = 256,    // characters, terminating NUL included
     PATH_TEXT_LIMIT = 1024,  // characters, terminating NUL included
 };
 
-// List helpers: one list-view message each.
-void SetListItemText(HWND list, int row, int column, const char* text);
+// The three texts of an entry, in the list's column order.
+enum EntryColumn : int { COLUMN_KEY1 = 0, COLUMN_KEY2 = 1, COLUMN_PATH = 2 };
+
+struct Entry {
+    char key1[KEY_TEXT_LIMIT];
+    char key2[KEY_TEXT_LIMIT];
+    char path[PATH_TEXT_LIMIT];
+};
+
+// The list helpers, safe on any thread; each read or write is one list-view message.
+HWND SoundListControl();
+int SoundListRowCount();
 void GetListItemText(HWND list, int row, int column, char* buffer, int limit);
-int InsertListItem(HWND list, LVITEMA* item);
-LRESULT DeleteListItem(HWND list, int row);
-void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path);
+void ReadEntry(int row, Entry* entry, void (*beforeEachRead)() = nullptr);
+void InsertEntryRow(const char* key1, const char* key2, const char* path);
+void DeleteListItem(int row);
 
 // Commands, routed from the main window.
 void InitListColumns();
@@ -39,3 +48,7 @@ void LoadSoundList();
 bool SaveSoundList();                // false when the file could not be written
 bool ConfirmCloseAfterFailedSave();  // asks the user; true to close anyway
 void DeleteSavedData();
+
+// Test seam: called with the new text flushed under its temporary name, just before it
+// replaces data.ini.
+extern void (*g_beforeSavedListReplace)(const char* temporaryPath);

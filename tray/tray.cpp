@@ -22,6 +22,17 @@ NOTIFYICONDATAA g_trayIcon;
 // RegisterWindowMessageA("TaskbarCreated"), from the main window's WM_CREATE on.
 UINT g_taskbarCreatedMessage;
 
+// Shown (brought to the top and activated) also when there was no icon to delete.
+void RestoreFromTray() {
+    NOTIFYICONDATAA removal = {};
+    removal.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    removal.hWnd = g_shared.mainWindow;
+    removal.uID = kTrayIconId;
+    Shell_NotifyIconA(NIM_DELETE, &removal);
+    SetWindowPos(g_shared.mainWindow, HWND_TOP, 0, 0, 0, 0,
+                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
+}
+
 }  // namespace
 
 // Hidden whether or not the shell took the icon: with no taskbar yet, the next
@@ -39,21 +50,10 @@ void StoreInTray() {
                  SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE);
 }
 
-// Shown (brought to the top and activated) also when there was no icon to delete.
-void RestoreFromTray() {
-    NOTIFYICONDATAA removal = {};
-    removal.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    removal.hWnd = g_shared.mainWindow;
-    removal.uID = kTrayIconId;
-    Shell_NotifyIconA(NIM_DELETE, &removal);
-    SetWindowPos(g_shared.mainWindow, HWND_TOP, 0, 0, 0, 0,
-                 SWP_SHOWWINDOW | SWP_NOMOVE | SWP_NOSIZE);
-}
-
 // The click test ignores the message number on purpose: any message carrying the icon's
 // identifier and a left-button press restores. A zero message number means registration
 // failed, and must not turn every WM_NULL into a store.
-void HandleTrayMessage(HWND, UINT message, WPARAM wParam, LPARAM lParam) {
+void HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (wParam == kTrayIconId && lParam == WM_LBUTTONDOWN) RestoreFromTray();
     if (message == WM_CREATE) {
         g_taskbarCreatedMessage = RegisterWindowMessageA("TaskbarCreated");

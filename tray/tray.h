@@ -4,7 +4,6 @@
 #include <windows.h>
 
 void StoreInTray();
-void RestoreFromTray();
 
 // The outer procedure's tray steps, taken for every message before the main window sees it.
-void HandleTrayMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void HandleTrayMessage(UINT message, WPARAM wParam, LPARAM lParam);

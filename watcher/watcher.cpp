@@ -1,16 +1,14 @@
 // The key watcher: walks the sound list again and again, asks for the keys of each entry and
 // plays the entry's sound, synchronously, when they are pressed. It keeps no copy of the list.
-#include "watcher.h"
+#include "watcher/watcher.h"
 
+#include <windows.h>
 #include <mmsystem.h>
 
 #include <atomic>
 
-#include "../app/app.h"
-#include "../soundlist/soundlist.h"
-#include "../support/numtext.h"
-
-HANDLE g_keyWatcher = nullptr;
+#include "soundlist/soundlist.h"
+#include "support/numtext.h"
 
 namespace {
 
@@ -51,40 +49,32 @@ bool EntryKeysPressed(const char* key1, const char* key2) {
     return KeyCountsAsPressed(key1);
 }
 
-HWND SoundList() { return MainControl(IDC_SOUND_LIST); }
-
-}  // namespace
-
-void StartKeyWatcher() {
-    g_mayRun = CreateEventA(nullptr, TRUE, TRUE, nullptr);
-    DWORD threadId = 0;
-    g_keyWatcher = CreateThread(nullptr, 0, KeyWatcherProc, nullptr, 0, &threadId);
-}
-
 // The texts are zero-filled once and then only overwritten by the reads: a read that delivers
 // nothing leaves the previous row's text in place.
 DWORD WINAPI KeyWatcherProc(LPVOID) {
-    char key1[KEY_TEXT_LIMIT] = {};
-    char key2[KEY_TEXT_LIMIT] = {};
-    char path[PATH_TEXT_LIMIT] = {};
+    Entry entry = {};
     for (;;) {
         // Counted once per pass: rows changed meanwhile are seen by the next pass.
         WaitWhilePaused();
-        const int rows = static_cast<int>(SendMessageA(SoundList(), LVM_GETITEMCOUNT, 0, 0));
+        const int rows = SoundListRowCount();
         for (int row = 0; row < rows; ++row) {
-            WaitWhilePaused();
-            GetListItemText(SoundList(), row, 0, key1, KEY_TEXT_LIMIT);
-            WaitWhilePaused();
-            GetListItemText(SoundList(), row, 1, key2, KEY_TEXT_LIMIT);
-            WaitWhilePaused();
-            GetListItemText(SoundList(), row, 2, path, PATH_TEXT_LIMIT);
-            if (EntryKeysPressed(key1, key2)) {
+            ReadEntry(row, &entry, WaitWhilePaused);
+            if (EntryKeysPressed(entry.key1, entry.key2)) {
                 WaitWhilePaused();
-                PlaySoundA(path, nullptr, SND_FILENAME);
+                PlaySoundA(entry.path, nullptr, SND_FILENAME);
             }
         }
         Sleep(16);
     }
+}
+
+}  // namespace
+
+// The thread's handle is never needed again: the watcher ends with the process.
+void StartKeyWatcher() {
+    g_mayRun = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    DWORD threadId = 0;
+    CloseHandle(CreateThread(nullptr, 0, KeyWatcherProc, nullptr, 0, &threadId));
 }
 
 // The event is reset before the flag is raised, so a watcher that sees the flag blocks until

@@ -1,7 +1,7 @@
 // The INI text module on arbitrary text and names with double-byte characters that hold a letter
 // or "]": the written form is stable and reads as the text did; a value written reads back whole
 // and cut to any limit, and every other key reads as before.
-#include "soundlist/inifile.h"
+#include "support/inifile.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 #include <strings.h>

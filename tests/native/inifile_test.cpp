@@ -1,5 +1,5 @@
 // The INI text module; under Wine the same files also go through the platform's functions.
-#include "soundlist/inifile.h"
+#include "support/inifile.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,6 @@
 #include "soundlist/soundlist.h"
 #include "tests/wine/common/harness.h"
 
-extern void (*g_beforeSavedListReplace)(const char* temporaryPath);
 
 using namespace std::string_literals;
 
@@ -42,7 +41,7 @@ Rows ListRows() {
 void SetRows(const Rows& rows) {  // the first at the top, as the add command leaves them
     SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow(List(), (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
+        InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
     }
 }
 

@@ -126,7 +126,7 @@ TEST(Routing, ButtonsActOnAClickAloneMenuCommandsWhateverTheCode) {
     EXPECT_TRUE(IsWindowEnabled(Control(IDC_KEY1_EDIT)));
     EXPECT_FALSE(IsWindowVisible(Control(IDC_HIDE_BUTTON)));
     for (int code : {0, 1, 0xFFFF}) {
-        InsertEntryRow(Control(IDC_SOUND_LIST), "65", "-1", "a.wav");
+        InsertEntryRow("65", "-1", "a.wav");
         Command(IDM_CLEAR_LIST, code);
         EXPECT_EQ(ListView_GetItemCount(Control(IDC_SOUND_LIST)), 0) << code;
     }

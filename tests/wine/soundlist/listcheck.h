@@ -23,7 +23,7 @@ inline Rows ListRows(HWND list = List()) {
 
 inline void FillList(const Rows& rows) {  // top row first
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow(List(), (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
+        InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
     }
 }
 

@@ -32,7 +32,7 @@ void IconEvent(LPARAM mouse, WPARAM id = 1) { SendMessageA(AppWindow(), 0x200, i
 TEST(Tray, StoresAndRestoresTheWindowAndItsKeysStillPlay) {
     ResetMainWindow();
     int sound = NextSoundId();
-    InsertEntryRow(MainControl(IDC_SOUND_LIST), "124", "-1",  // F13
+    InsertEntryRow("124", "-1",  // F13
                    WriteTestSound(MakeTempDir("tray"), sound).c_str());
     RECT before = {}, after = {};
     GetWindowRect(AppWindow(), &before);

@@ -88,7 +88,7 @@ TEST(KeyWatcher, PauseHoldsSoundsAndHundredsOfAddsNeitherHangNorLoseRows) {
         Click(IDC_ADD_BUTTON);
         KeyDown('P');  // the toggle's mouse capture makes Wine resync the keys, which releases it
         ASSERT_TRUE(RowCount() == 11 && ListRows()[0] == row) << add;  // whole, and nothing lost
-        DeleteListItem(List(), 0);  // so that passes stay short
+        DeleteListItem(0);  // so that passes stay short
     }
     DeleteTimerQueueTimer(nullptr, watchdog, INVALID_HANDLE_VALUE);
     const int later = capture.Count(sound);

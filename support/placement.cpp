@@ -1,4 +1,4 @@
-#include "app/placement.h"
+#include "support/placement.h"
 
 #include <cstdint>
 

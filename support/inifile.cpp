@@ -13,7 +13,7 @@
 // header stays when writing (Wine's writer leaves it out, which moves its keys into the section
 // before); a value that reading would change is written between quotes (Wine's writer drops its
 // leading blanks and leaves the rest to be lost).
-#include "inifile.h"
+#include "support/inifile.h"
 
 #include <cstring>
 

@@ -1,0 +1,228 @@
+# Sourced by the scripts: the project's paths, its one CMake configure line, Wine (prefix,
+# display, the ALSA device that captures what is played), waiting for windows, and running
+# GoogleTest programs.
+#   cb_install PACKAGE...         installs the Debian packages that are missing (as root)
+#   cb_configure ARCH [ARGS...]   configures $CB_BUILD/ARCH: i686 or x86_64 (MinGW, Release),
+#                                 native (clang, Debug, sanitizers, fuzzers); ARGS go to cmake
+#   cb_winpath PATH               prints PATH as a Windows program sees it (Z:\...)
+#   cb_wine_env PREFIX [win32]    exports Wine's environment for a 64-bit (or 32-bit) prefix and
+#                                 sets CB_WINE, CB_WINESERVER to the loader and server to use
+#   cb_display                    uses $DISPLAY, or starts Xvfb on a free display
+#   cb_wine_boot                  creates the prefix once and keeps its server running
+#   cb_capture DIR                points ALSA's default device at DIR/played.raw
+#   cb_wine_stop                  stops the prefix's server and the Xvfb cb_display started
+#   cb_wait SECS WHAT CMD...      polls CMD until it succeeds; says what it missed after SECS
+#   cb_wait_window TITLE [SECS]   waits until a window of that title is mapped and viewable
+#   cb_wait_window_gone TITLE [SECS]
+#   cb_window_geometry TITLE      prints "W H X Y" of the viewable window of that title, or nothing
+#   cb_windows MATCH              prints "ID W H X Y" of each viewable window whose line in
+#                                 `xwininfo -root -tree` holds MATCH
+#   cb_run_gtest NAME LOG CMD...  runs a GoogleTest program; adds to CB_PASSED and CB_FAILED
+#   cb_record NAME PASSED FAILED  adds a result of another kind to the same counters
+
+CB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export CB_BUILD_DIR=${CB_BUILD_DIR:-$CB_ROOT/build}
+CB_BUILD=$CB_BUILD_DIR
+CB_WINE=/usr/lib/wine/wine64
+CB_WINESERVER=/usr/lib/wine/wineserver64
+CB_PASSED=${CB_PASSED:-0}
+CB_FAILED=${CB_FAILED:-0}
+CB_FAILURES=()
+
+cb_install() {
+  local p missing=()
+  for p; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "setup: installing ${missing[*]}"
+  [ "$(id -u)" = 0 ] || { echo "setup: run as root to install packages" >&2; return 1; }
+  case " ${missing[*]}" in
+    *:i386*) dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386 ;;
+  esac
+  DEBIAN_FRONTEND=noninteractive apt-get update -q &&
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+cb_configure() {
+  local arch=$1
+  shift
+  local args
+  case "$arch" in
+    i686|x86_64) args=(-DCMAKE_BUILD_TYPE=Release
+                       -DCMAKE_TOOLCHAIN_FILE="$CB_ROOT/cmake/toolchain-$arch-mingw.cmake") ;;
+    native) args=(-DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+                  -DCB_FUZZ=ON) ;;
+    *) echo "cb_configure: unknown target $arch" >&2; return 2 ;;
+  esac
+  cmake -S "$CB_ROOT" -B "$CB_BUILD/$arch" -G Ninja "${args[@]}" "$@" >/dev/null
+}
+
+# Z:\ is the root of the Linux file system in every prefix.
+cb_winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
+
+cb_wine_env() {
+  export WINEPREFIX=$1
+  export WINEDEBUG=${WINEDEBUG:--all}
+  if [ "${2:-}" = win32 ]; then
+    # wine64 given a 32-bit program exits 0 at once without running it; only this loader runs it.
+    export WINEARCH=win32
+    CB_WINE=/usr/lib/wine/wine CB_WINESERVER=/usr/lib/wine/wineserver
+  else
+    export WINEARCH=win64
+    CB_WINE=/usr/lib/wine/wine64 CB_WINESERVER=/usr/lib/wine/wineserver64
+  fi
+  # No Mono or Gecko download prompts in a prefix that has no network, and no menu builder
+  # (under emulation every helper process costs a minute).
+  export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;${WINEDLLOVERRIDES:-}"
+  # Without the Japanese locale Wine falls back to code page 1252.
+  export LANG=ja_JP.UTF-8
+}
+
+cb_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${CB_FORCE_XVFB:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    return 0
+  fi
+  local n=${CB_DISPLAY_BASE:-90}
+  while [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ]; do n=$((n + 1)); done
+  Xvfb :$n -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  CB_XVFB_PID=$!
+  export DISPLAY=:$n
+  cb_wait 30 "Xvfb on $DISPLAY" xdpyinfo
+}
+
+cb_wine_boot() {
+  if [ "$WINEARCH" = win32 ]; then
+    cb_boot32 || return 1
+  elif [ ! -f "$WINEPREFIX/system.reg" ]; then
+    # Where this kernel runs 32-bit code only through qemu, a 64-bit prefix's first boot would
+    # also set up its 32-bit half under emulation (minutes). The 64-bit program needs none of
+    # it, so the qemu hand-over is switched off while the prefix is created.
+    local qemu=/proc/sys/fs/binfmt_misc/qemu-i386 was_on=""
+    if [ -w "$qemu" ] && grep -q '^enabled' "$qemu"; then was_on=1; echo 0 > "$qemu"; fi
+    mkdir -p "$WINEPREFIX"
+    "$CB_WINE" wineboot -i >/dev/null 2>&1 || true
+    "$CB_WINESERVER" -w
+    [ -n "$was_on" ] && echo 1 > "$qemu"
+    [ -f "$WINEPREFIX/system.reg" ] || { echo "lib.sh: could not create $WINEPREFIX" >&2; return 1; }
+    # The program asks for "ＭＳ Ｐゴシック"; without a proportional stand-in Wine picks a
+    # monospaced face and the captions no longer fit their controls.
+    "$CB_WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' \
+      /t REG_SZ /d IPAPGothic /f >/dev/null 2>&1
+  fi
+  "$CB_WINESERVER" -p 2>/dev/null || true
+}
+
+# A 32-bit prefix under emulation takes minutes to create. It is complete once its first boot
+# says "configuration ... has been updated"; the process that asked for the boot may give up
+# waiting (kernel32.dll not found yet) while the boot goes on and still writes to the same log,
+# so the log is what is waited for. cb_wine_stop writes .cb-ready once the server has saved the
+# new prefix's registry; only such a prefix is reused.
+cb_boot32() {
+  if [ -f "$WINEPREFIX/.cb-ready" ]; then
+    grep -q '^#arch=win32' "$WINEPREFIX/system.reg" && return 0
+    echo "lib.sh: $WINEPREFIX is not a 32-bit prefix; remove it" >&2
+    return 1
+  fi
+  local log=$WINEPREFIX-boot.log pid ended=""
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$WINEPREFIX"
+  "$CB_WINE" wineboot -i > "$log" 2>&1 &
+  pid=$!
+  for _ in $(seq 3600); do
+    grep -q 'has been updated' "$log" && break
+    if [ -z "$ended" ] && ! kill -0 "$pid" 2>/dev/null; then ended=$SECONDS; fi
+    if [ -n "$ended" ] && [ $((SECONDS - ended)) -gt 900 ]; then break; fi
+    sleep 1
+  done
+  grep -q 'has been updated' "$log" || { echo "lib.sh: the first boot did not finish; see $log" >&2; return 1; }
+  wait "$pid" 2>/dev/null
+  CB_BOOTED32=1
+}
+
+cb_capture() {
+  local dir=$1
+  mkdir -p "$dir"
+  : > "$dir/played.raw"
+  cat > "$dir/capture.conf" <<CONF
+pcm.!default { type file; slave.pcm "null"; file "|cat >>$dir/played.raw"; format "raw" }
+CONF
+  export ALSA_CONFIG_PATH=/usr/share/alsa/alsa.conf:$dir/capture.conf
+  CB_CAPTURE_FILE=$(cb_winpath "$dir/played.raw")
+  export CB_CAPTURE_FILE
+}
+
+cb_wine_stop() {
+  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
+    "$CB_WINESERVER" -k 2>/dev/null
+    if [ "${WINEARCH:-}" = win32 ]; then
+      "$CB_WINESERVER" -w 2>/dev/null
+      [ -n "${CB_BOOTED32:-}" ] && [ -f "$WINEPREFIX/.update-timestamp" ] && touch "$WINEPREFIX/.cb-ready"
+    fi
+  fi
+  [ -n "${CB_XVFB_PID:-}" ] && kill "$CB_XVFB_PID" 2>/dev/null
+  CB_XVFB_PID=""
+  return 0
+}
+
+cb_wait() {
+  local seconds=$1 what=$2
+  shift 2
+  local end=$((SECONDS + seconds))
+  until "$@" >/dev/null 2>&1; do
+    if [ "$SECONDS" -ge "$end" ]; then
+      echo "lib.sh: $what did not come within $seconds s" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+}
+
+cb_windows() {
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="$1" 'index($0, t) {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
+      /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+      /Width:/ {w = $NF} /Height:/ {h = $NF} /Map State: IsViewable/ {print id, w, h, x, y}'
+  done
+}
+cb_window_geometry() { cb_windows "\"$1\": (" | awk '{print $2, $3, $4, $5; exit}'; }
+cb_window_shown() { [ -n "$(cb_window_geometry "$1")" ]; }
+cb_window_hidden() { ! cb_window_shown "$1"; }
+cb_wait_window() { cb_wait "${2:-30}" "the window \"$1\"" cb_window_shown "$1"; }
+cb_wait_window_gone() { cb_wait "${2:-30}" "the end of the window \"$1\"" cb_window_hidden "$1"; }
+
+cb_record() {
+  CB_PASSED=$((CB_PASSED + $2))
+  CB_FAILED=$((CB_FAILED + $3))
+  [ "$3" -eq 0 ] || CB_FAILURES+=("$1")
+  printf '   %-28s %4d passed, %d failed\n' "$1" "$2" "$3"
+}
+
+# The count comes from the report the program writes at its end, so a runner that runs nothing
+# (a 32-bit program under wine64 exits 0 at once), has no tests, or dies midway fails.
+cb_run_gtest() {
+  local name=$1 log=$2
+  shift 2
+  local report=${log%.log}.xml arg
+  arg=$report
+  case "${1##*/}" in wine*) arg=$(cb_winpath "$report") ;; esac
+  rm -f "$report"
+  timeout "${CB_TEST_TIMEOUT:-900}" "$@" --gtest_output="xml:$arg" > "$log" 2>&1
+  local rc=$? total ran fails
+  total=$(sed -n 's/.*<testsuites tests="\([0-9]*\)".*/\1/p' "$report" 2>/dev/null | head -1)
+  fails=$(sed -n 's/.*<testsuites tests="[0-9]*" failures="\([0-9]*\)".*/\1/p' "$report" 2>/dev/null | head -1)
+  ran=$(grep -c '<testcase .*status="run" result="completed"' "$report" 2>/dev/null)
+  total=${total:-0} fails=${fails:-0} ran=${ran:-0}
+  if [ "$total" -eq 0 ] || [ "$ran" -ne "$total" ]; then
+    echo "   $name: ran $ran of $total tests (exit $rc); see $log"
+    fails=$((fails > 0 ? fails : 1))
+  elif [ "$rc" -ne 0 ] && [ "$fails" -eq 0 ]; then
+    echo "   $name: exit $rc with no failed test; see $log"
+    fails=1
+  fi
+  [ "$fails" -eq 0 ] ||
+    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:' | head -20 | sed 's/^/     /'
+  cb_record "$name" $((ran > fails ? ran - fails : 0)) "$fails"
+  [ "$fails" -eq 0 ]
+}
