@@ -5,4 +5,7 @@
 # Usage: scripts/bench-savedlist.sh [ENTRIES...]   (default 10 1000 10000)
 set -euo pipefail
 source "$(dirname "$0")/bench-wine.sh"
+rm -rf "$bench/savedlist"
+mkdir -p "$bench/savedlist"
+cd "$bench/savedlist"  # the program's data.ini goes here
 "$CB_WINE" "$bench/x86_64/cbbench.exe" savedlist "$@" | tr -d '\r'

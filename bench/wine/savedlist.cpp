@@ -2,13 +2,17 @@
 // same work done through the platform's private-profile functions, on the same files and rows.
 // Both sides fill and read the program's own main window's list (hidden, its redraw off while
 // filled) the same way, so what differs is the file work.
-// Usage: cbbench savedlist [ENTRIES...]   (default 10 1000 10000)
+// Usage: cbbench savedlist [ENTRIES...]   (default 10 1000 10000), in a folder of its own
 // Prints a Markdown table of medians in milliseconds; exits 1 if the two sides differ.
 #include "bench/wine/bench.h"
+
+#include <commctrl.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 
 #include "app/app.h"
 #include "soundlist/soundlist.h"
@@ -17,44 +21,38 @@ namespace {
 
 using Rows = std::vector<std::array<std::string, 3>>;  // top row first
 
-HWND List() { return MainControl(IDC_SOUND_LIST); }
-
 Rows ListRows() {
-    Rows rows(static_cast<size_t>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0)));
+    Rows rows(static_cast<size_t>(SoundListRowCount()));
     for (size_t row = 0; row < rows.size(); ++row) {
-        for (int column = 0; column < 3; ++column) {
-            char text[PATH_TEXT_LIMIT] = {};
-            GetListItemText(List(), static_cast<int>(row), column, text, PATH_TEXT_LIMIT);
-            rows[row][column] = text;
-        }
+        Entry entry = {};
+        ReadEntry(static_cast<int>(row), &entry);
+        rows[row] = {entry.key1, entry.key2, entry.path};
     }
     return rows;
 }
 
 void FillList(const Rows& rows) {
-    SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+    SendMessageA(SoundListControl(), LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow(List(), (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
+        InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
     }
-    SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
 // The program's load, through the platform: the count, then each section, inserted at the top.
 void LoadWithPlatform() {
     const int count = static_cast<int>(GetPrivateProfileIntA("LISTNUM", "LIST", 0, SavedListPath()));
-    SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
+    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
     for (int row = 0; row < count; ++row) {
         const std::string section = "LIST" + std::to_string(row);
-        char key1[KEY_TEXT_LIMIT] = {};
-        char key2[KEY_TEXT_LIMIT] = {};
-        char path[PATH_TEXT_LIMIT] = {};
-        GetPrivateProfileStringA(section.c_str(), "key1", "17", key1, KEY_TEXT_LIMIT, SavedListPath());
-        GetPrivateProfileStringA(section.c_str(), "key2", "88", key2, KEY_TEXT_LIMIT, SavedListPath());
-        GetPrivateProfileStringA(section.c_str(), "path", "Beep", path, PATH_TEXT_LIMIT, SavedListPath());
-        InsertEntryRow(List(), key1, key2, path);
+        Entry entry = {};
+        GetPrivateProfileStringA(section.c_str(), "key1", "17", entry.key1, KEY_TEXT_LIMIT, SavedListPath());
+        GetPrivateProfileStringA(section.c_str(), "key2", "88", entry.key2, KEY_TEXT_LIMIT, SavedListPath());
+        GetPrivateProfileStringA(section.c_str(), "path", "Beep", entry.path, PATH_TEXT_LIMIT, SavedListPath());
+        InsertEntryRow(entry.key1, entry.key2, entry.path);
     }
-    SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
 // The program's save, through the platform: one write per key.
@@ -72,20 +70,13 @@ void SaveWithPlatform() {
 }
 
 std::string FileText() {
-    std::string text;
-    if (FILE* file = std::fopen(SavedListPath(), "rb")) {
-        for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-        std::fclose(file);
-    }
-    return text;
+    std::ifstream file(SavedListPath(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 void WriteFileText(const std::string& text) {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, SavedListPath());  // no cached copy
-    if (FILE* file = std::fopen(SavedListPath(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), file);
-        std::fclose(file);
-    }
+    std::ofstream(SavedListPath(), std::ios::binary) << text;
 }
 
 double Time(void (*work)()) {
@@ -142,11 +133,6 @@ int RunSavedList(int argc, char** argv) {
     std::vector<int> counts;
     for (int i = 0; i < argc; ++i) counts.push_back(std::atoi(argv[i]));
     if (counts.empty()) counts = {10, 1000, 10000};
-    char folder[MAX_PATH] = {};
-    GetTempPathA(MAX_PATH, folder);
-    const std::string directory = folder + std::string("cb-bench-savedlist-") + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(directory.c_str(), nullptr);
-    SetCurrentDirectoryA(directory.c_str());  // where the program keeps data.ini
     CreateSharedResources();
     ShowWindow(CreateMainWindow(), SW_HIDE);
     std::printf("| entries | work | this program (ms) | private-profile functions (ms) | ratio |\n");
@@ -158,8 +144,5 @@ int RunSavedList(int argc, char** argv) {
             same = false;
         }
     }
-    DeleteFileA(SavedListPath());
-    SetCurrentDirectoryA(folder);
-    RemoveDirectoryA(directory.c_str());
     return same ? 0 : 1;
 }

@@ -13,7 +13,7 @@
 // press from its key-down to the first new bytes in the sound capture file. Before each press it
 // waits until nothing has been played for QUIET_MS, then a random time below JITTER_MS, so that
 // the presses fall at every moment of a pass.
-// Usage: cbbench press VK PRESSES QUIET_MS JITTER_MS CAPTURE_FILE
+// Usage: cbbench press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE
 // Prints "presses N missed M p50 P p95 Q".
 #include "bench/wine/bench.h"
 
@@ -38,8 +38,6 @@ std::vector<double> g_passStarts;
 WNDPROC g_listProc = nullptr;
 DWORD g_uiThread = 0;
 
-HWND List() { return MainControl(IDC_SOUND_LIST); }
-
 LRESULT CALLBACK TimingListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == LVM_GETITEMCOUNT && InSendMessage()) g_passStarts.push_back(NowMs());
     return CallWindowProcA(g_listProc, list, message, wParam, lParam);
@@ -47,18 +45,15 @@ LRESULT CALLBACK TimingListProc(HWND list, UINT message, WPARAM wParam, LPARAM l
 
 bool Down(const char* key) { return GetAsyncKeyState(TruncateToInt32(TextToNumber(key))) != 0; }
 
+// The program's list door, without the pause checks.
 DWORD WINAPI BarePass(LPVOID) {
-    char key1[KEY_TEXT_LIMIT] = {};
-    char key2[KEY_TEXT_LIMIT] = {};
-    char path[PATH_TEXT_LIMIT] = {};
+    Entry entry = {};
     for (;;) {
-        const int rows = static_cast<int>(SendMessageA(List(), LVM_GETITEMCOUNT, 0, 0));
+        const int rows = SoundListRowCount();
         for (int row = 0; row < rows; ++row) {
-            GetListItemText(List(), row, 0, key1, KEY_TEXT_LIMIT);
-            GetListItemText(List(), row, 1, key2, KEY_TEXT_LIMIT);
-            GetListItemText(List(), row, 2, path, PATH_TEXT_LIMIT);
-            if (TextToNumber(key2) > 0 ? Down(key1) & Down(key2) : Down(key1)) {
-                PlaySoundA(path, nullptr, SND_FILENAME);
+            ReadEntry(row, &entry);
+            if (TextToNumber(entry.key2) > 0 ? Down(entry.key1) & Down(entry.key2) : Down(entry.key1)) {
+                PlaySoundA(entry.path, nullptr, SND_FILENAME);
             }
         }
         Sleep(16);
@@ -72,15 +67,14 @@ void StartBareLoop() {
     InitCommonControlsEx(&classes);
     g_shared.mainWindow = CreateWindowExA(0, "STATIC", "bare loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
                                           100, 480, 360, nullptr, nullptr, nullptr, nullptr);
-    CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS,
-                    145, 165, 320, 140, g_shared.mainWindow, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_SOUND_LIST)), nullptr,
-                    nullptr);
+    CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 145,
+                    165, 320, 140, g_shared.mainWindow, reinterpret_cast<HMENU>(INT_PTR{IDC_SOUND_LIST}), nullptr, nullptr);
     for (int column = 0; column < 3; ++column) {
         LVCOLUMNA definition = {};
         definition.mask = LVCF_WIDTH | LVCF_SUBITEM;
         definition.cx = column == 2 ? 200 : 50;
         definition.iSubItem = column;
-        SendMessageA(List(), LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&definition));
+        SendMessageA(SoundListControl(), LVM_INSERTCOLUMNA, column, reinterpret_cast<LPARAM>(&definition));
     }
     CreateThread(nullptr, 0, BarePass, nullptr, 0, nullptr);
 }
@@ -103,10 +97,10 @@ std::string WriteSound(const std::string& dir) {
 
 // rows - 1 entries on a key nobody presses above the bench key's entry.
 void FillList(int rows, const std::string& sound) {
-    SendMessageA(List(), WM_SETREDRAW, FALSE, 0);
-    InsertEntryRow(List(), std::to_string(kBenchKey).c_str(), "-1", sound.c_str());
-    for (int i = 1; i < rows; ++i) InsertEntryRow(List(), "7", "-1", "C:\\none.wav");
-    SendMessageA(List(), WM_SETREDRAW, TRUE, 0);
+    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
+    InsertEntryRow(std::to_string(kBenchKey).c_str(), "-1", sound.c_str());
+    for (int i = 1; i < rows; ++i) InsertEntryRow("7", "-1", "C:\\none.wav");
+    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
@@ -139,10 +133,10 @@ bool WaitQuiet(const char* capture, double quietMs) {
     return false;
 }
 
-void Key(int vk, DWORD flags) {
+void Key(DWORD flags) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = static_cast<WORD>(vk);
+    input.ki.wVk = kBenchKey;
     input.ki.dwFlags = flags;
     SendInput(1, &input, sizeof input);
 }
@@ -164,7 +158,7 @@ int RunWatcherHost(int argc, char** argv) {
     }
     FillList(std::atoi(argv[1]), WriteSound(dir));
     g_listProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(List(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimingListProc)));
+        SetWindowLongPtrA(SoundListControl(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimingListProc)));
     std::fclose(std::fopen((dir + "\\ready").c_str(), "w"));
     const double ready = NowMs();
     g_uiThread = GetCurrentThreadId();
@@ -182,28 +176,27 @@ int RunWatcherHost(int argc, char** argv) {
 }
 
 int RunKeyPresser(int argc, char** argv) {
-    if (argc != 5) return Usage("press VK PRESSES QUIET_MS JITTER_MS CAPTURE_FILE");
-    const int vk = std::atoi(argv[0]);
-    const char* capture = argv[4];
+    if (argc != 4) return Usage("press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE");
+    const char* capture = argv[3];
     std::srand(GetTickCount());
     std::vector<double> latencies;
     int missed = 0;
-    for (int i = 0; i < std::atoi(argv[1]); ++i) {
-        if (!WaitQuiet(capture, std::atof(argv[2]))) {
+    for (int i = 0; i < std::atoi(argv[0]); ++i) {
+        if (!WaitQuiet(capture, std::atof(argv[1]))) {
             std::fprintf(stderr, "cbbench press: the capture never fell quiet\n");
             return 1;
         }
-        Sleep(static_cast<DWORD>(std::rand() % std::max(1, std::atoi(argv[3]))));
+        Sleep(static_cast<DWORD>(std::rand() % std::max(1, std::atoi(argv[2]))));
         const ULONGLONG before = FileSize(capture);
         const double down = NowMs();
-        Key(vk, 0);
+        Key(0);
         while (FileSize(capture) == before && NowMs() - down < 20000) Sleep(1);
         if (FileSize(capture) == before) {
             ++missed;
         } else {
             latencies.push_back(NowMs() - down);
         }
-        Key(vk, KEYEVENTF_KEYUP);
+        Key(KEYEVENTF_KEYUP);
     }
     std::printf("presses %zu missed %d p50 %.1f p95 %.1f\n", latencies.size(), missed, Percentile(latencies, 0.5),
                 Percentile(latencies, 0.95));
