@@ -119,12 +119,6 @@ bool TimeStart(int entries) {
     return program.Window();
 }
 
-DWORD RandomMs(DWORD below) {
-    static unsigned random = 12345;
-    random = random * 1103515245u + 12345u;
-    return (random >> 16) % below;
-}
-
 // Milliseconds from the click until the toggle reports `state` and has painted it, or -1.
 // Clicks that follow each other closely fall on two spots, so none makes a double-click.
 double ClickToggle(const Program& program, LRESULT state) {
@@ -145,11 +139,11 @@ bool TimeAnswers(int rows, int answers, int clicks) {
     Sleep(1000);  // the watcher well into its passes
     const std::string figure = std::to_string(rows) + " rows: p50 / p95 / max";
     for (int i = 0; i < answers; ++i) {
-        Sleep(RandomMs(10));
+        Sleep(std::rand() % 10);  // irregular moments, the same in every run
         Add("answer, watcher on " + figure, program.Time(program.Window(), WM_NULL));
     }
     for (int i = 0; i < clicks; ++i) {
-        Sleep(RandomMs(50));
+        Sleep(std::rand() % 50);
         Add("toggle click shown, " + figure, ClickToggle(program, BST_CHECKED));
         if (ClickToggle(program, BST_UNCHECKED) < 0) return false;
     }

@@ -1,9 +1,9 @@
-// Load and save of the saved list: the program's own (LoadSoundList, SaveSoundList) against the
-// same work done through the platform's private-profile functions, on the same files and rows.
-// Both sides fill and read the program's own main window's list (hidden, its redraw off while
-// filled) the same way, so what differs is the file work.
-// Usage: cbbench savedlist [ENTRIES...]   (default 10 1000 10000), in a folder of its own
-// Prints a Markdown table of medians in milliseconds; exits 1 if the two sides differ.
+// Load and save of the saved list, timed: the program's own (LoadSoundList, SaveSoundList) against
+// the same work through the platform's private-profile functions, on the same files and rows, in
+// the program's own main window, hidden. Both sides fill the list with its redraw off, as the
+// program's load does, and read it the same way, so what differs is the file work.
+// Usage: cbbench savedlist [ENTRIES...]   (default 10 1000 10000), run in a folder of its own
+// Prints a Markdown table of medians in milliseconds; exits 1 if the two sides' work differed.
 #include "bench/wine/bench.h"
 
 #include <commctrl.h>
@@ -20,6 +20,8 @@
 namespace {
 
 using Rows = std::vector<std::array<std::string, 3>>;  // top row first
+const char* const kKeys[] = {"key1", "key2", "path"};
+const char* const kDefaults[] = {"17", "88", "Beep"};
 
 Rows ListRows() {
     Rows rows(static_cast<size_t>(SoundListRowCount()));
@@ -40,30 +42,28 @@ void FillList(const Rows& rows) {
     SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
-// The program's load, through the platform: the count, then each section, inserted at the top.
+// The count, then each section, which goes on top of the list as the program's load puts it.
 void LoadWithPlatform() {
-    const int count = static_cast<int>(GetPrivateProfileIntA("LISTNUM", "LIST", 0, SavedListPath()));
-    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
-    for (int row = 0; row < count; ++row) {
-        const std::string section = "LIST" + std::to_string(row);
-        Entry entry = {};
-        GetPrivateProfileStringA(section.c_str(), "key1", "17", entry.key1, KEY_TEXT_LIMIT, SavedListPath());
-        GetPrivateProfileStringA(section.c_str(), "key2", "88", entry.key2, KEY_TEXT_LIMIT, SavedListPath());
-        GetPrivateProfileStringA(section.c_str(), "path", "Beep", entry.path, PATH_TEXT_LIMIT, SavedListPath());
-        InsertEntryRow(entry.key1, entry.key2, entry.path);
+    Rows rows(GetPrivateProfileIntA("LISTNUM", "LIST", 0, SavedListPath()));
+    for (size_t row = 0; row < rows.size(); ++row) {
+        for (int key = 0; key < 3; ++key) {
+            char text[PATH_TEXT_LIMIT] = {};
+            GetPrivateProfileStringA(("LIST" + std::to_string(row)).c_str(), kKeys[key], kDefaults[key], text,
+                                     key < 2 ? KEY_TEXT_LIMIT : PATH_TEXT_LIMIT, SavedListPath());
+            rows[rows.size() - 1 - row][key] = text;
+        }
     }
-    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
+    FillList(rows);
 }
 
-// The program's save, through the platform: one write per key.
+// One write per key, as the program's save updates the file.
 void SaveWithPlatform() {
     const Rows rows = ListRows();
     WritePrivateProfileStringA("LISTNUM", "LIST", std::to_string(rows.size()).c_str(), SavedListPath());
     for (size_t row = 0; row < rows.size(); ++row) {
-        const std::string section = "LIST" + std::to_string(row);
         for (int key = 0; key < 3; ++key) {
-            const char* names[] = {"key1", "key2", "path"};
-            WritePrivateProfileStringA(section.c_str(), names[key], rows[row][key].c_str(), SavedListPath());
+            WritePrivateProfileStringA(("LIST" + std::to_string(row)).c_str(), kKeys[key], rows[row][key].c_str(),
+                                       SavedListPath());
         }
     }
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, SavedListPath());  // flushes Wine's cached copy
@@ -74,17 +74,6 @@ std::string FileText() {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-void WriteFileText(const std::string& text) {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, SavedListPath());  // no cached copy
-    std::ofstream(SavedListPath(), std::ios::binary) << text;
-}
-
-double Time(void (*work)()) {
-    const double start = NowMs();
-    work();
-    return NowMs() - start;
-}
-
 struct Side {
     void (*load)();
     void (*save)();
@@ -93,8 +82,14 @@ struct Side {
     Rows loaded;
 };
 
-// The file holds the rows in stored order; the list shows them the other way round, so that the
-// save changes every value.
+double Time(void (*work)()) {
+    const double start = NowMs();
+    work();
+    return NowMs() - start;
+}
+
+// Each save starts from the file a previous run left, with the list in the other order, so that
+// the save changes every value; each load starts from an empty list.
 bool Measure(int count) {
     Rows rows;
     for (int i = 0; i < count; ++i) {
@@ -104,13 +99,13 @@ bool Measure(int count) {
     FillList(rows);
     SaveSoundList();
     const std::string stored = FileText();
-    const Rows reversed(rows.rbegin(), rows.rend());
     Side sides[] = {{LoadSoundList, [] { SaveSoundList(); }, {}, {}, {}, {}},
                     {LoadWithPlatform, SaveWithPlatform, {}, {}, {}, {}}};
     for (int i = 0; i < (count <= 10 ? 21 : count <= 1000 ? 5 : 1); ++i) {
         for (Side& side : sides) {
-            WriteFileText(stored);
-            FillList(reversed);
+            WritePrivateProfileStringA(nullptr, nullptr, nullptr, SavedListPath());  // no cached copy
+            std::ofstream(SavedListPath(), std::ios::binary) << stored;
+            FillList(Rows(rows.rbegin(), rows.rend()));
             side.saves.push_back(Time(side.save));
             side.saved = FileText();
             FillList({});
@@ -118,13 +113,12 @@ bool Measure(int count) {
             side.loaded = ListRows();
         }
     }
-    for (const char* work : {"load", "save"}) {
-        const double ours = Percentile(work[0] == 'l' ? sides[0].loads : sides[0].saves, 0.5);
-        const double platform = Percentile(work[0] == 'l' ? sides[1].loads : sides[1].saves, 0.5);
-        std::printf("| %d | %s | %.2f | %.2f | %.1fx |\n", count, work, ours, platform, platform / ours);
-    }
+    std::printf("| %d | load | %.2f | %.2f | %.1fx |\n", count, Percentile(sides[0].loads, 0.5),
+                Percentile(sides[1].loads, 0.5), Percentile(sides[1].loads, 0.5) / Percentile(sides[0].loads, 0.5));
+    std::printf("| %d | save | %.2f | %.2f | %.1fx |\n", count, Percentile(sides[0].saves, 0.5),
+                Percentile(sides[1].saves, 0.5), Percentile(sides[1].saves, 0.5) / Percentile(sides[0].saves, 0.5));
     std::fflush(stdout);
-    return sides[0].saved == sides[1].saved && sides[0].loaded == sides[1].loaded && sides[0].loaded == rows;
+    return sides[0].saved == sides[1].saved && sides[0].loaded == rows && sides[1].loaded == rows;
 }
 
 }  // namespace

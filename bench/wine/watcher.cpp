@@ -25,6 +25,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
 #include "app/app.h"
 #include "soundlist/soundlist.h"
@@ -81,18 +82,12 @@ void StartBareLoop() {
 
 // A 50 ms constant tone, mono 16-bit 8 kHz.
 std::string WriteSound(const std::string& dir) {
-    const uint32_t samples = 400;
-    const uint32_t header[] = {0x46464952, 36 + 2 * samples, 0x45564157, 0x20746d66, 16, 0x00010001,
-                               8000,       16000,           0x00100002, 0x61746164, 2 * samples};
-    const std::vector<int16_t> tone(samples, 3000);
-    const std::string path = dir + "\\bench.wav";
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file) {
-        std::fwrite(header, sizeof header, 1, file);
-        std::fwrite(tone.data(), sizeof tone[0], tone.size(), file);
-        std::fclose(file);
-    }
-    return path;
+    const uint32_t header[] = {0x46464952, 836, 0x45564157, 0x20746d66, 16, 0x00010001, 8000, 16000, 0x00100002,
+                               0x61746164, 800};
+    std::ofstream file(dir + "\\bench.wav", std::ios::binary);
+    file.write(reinterpret_cast<const char*>(header), sizeof header);
+    for (int sample = 0; sample < 400; ++sample) file.write("\xB8\x0B", 2);  // 3000
+    return dir + "\\bench.wav";
 }
 
 // rows - 1 entries on a key nobody presses above the bench key's entry.
@@ -103,14 +98,11 @@ void FillList(int rows, const std::string& sound) {
     SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
-bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
-
 // Ends the message loop once the script asks for it.
-DWORD WINAPI StopWhenAsked(LPVOID parameter) {
-    const auto* dir = static_cast<const std::string*>(parameter);
-    while (!Exists(*dir + "\\stop")) Sleep(100);
-    PostThreadMessageA(g_uiThread, WM_QUIT, 0, 0);
-    return 0;
+DWORD WINAPI StopWhenAsked(LPVOID dir) {
+    const std::string stop = *static_cast<const std::string*>(dir) + "\\stop";
+    while (GetFileAttributesA(stop.c_str()) == INVALID_FILE_ATTRIBUTES) Sleep(100);
+    return PostThreadMessageA(g_uiThread, WM_QUIT, 0, 0);
 }
 
 ULONGLONG FileSize(const char* path) {
@@ -119,16 +111,12 @@ ULONGLONG FileSize(const char* path) {
     return static_cast<ULONGLONG>(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
 }
 
-bool WaitQuiet(const char* capture, double quietMs) {
-    ULONGLONG size = FileSize(capture);
-    double since = NowMs();
-    for (const double start = since; NowMs() - start < 60000; Sleep(5)) {
-        if (FileSize(capture) != size) {
-            size = FileSize(capture);
-            since = NowMs();
-        } else if (NowMs() - since >= quietMs) {
-            return true;
-        }
+// Until the capture has not grown for QUIET_MS; false after a minute.
+bool WaitQuiet(const char* capture, DWORD quietMs) {
+    for (const double start = NowMs(); NowMs() - start < 60000;) {
+        const ULONGLONG size = FileSize(capture);
+        Sleep(quietMs);
+        if (FileSize(capture) == size) return true;
     }
     return false;
 }
@@ -182,7 +170,7 @@ int RunKeyPresser(int argc, char** argv) {
     std::vector<double> latencies;
     int missed = 0;
     for (int i = 0; i < std::atoi(argv[0]); ++i) {
-        if (!WaitQuiet(capture, std::atof(argv[1]))) {
+        if (!WaitQuiet(capture, static_cast<DWORD>(std::atoi(argv[1])))) {
             std::fprintf(stderr, "cbbench press: the capture never fell quiet\n");
             return 1;
         }
