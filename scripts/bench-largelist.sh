@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Large lists under Wine (bench/wine/largelist.cpp): start-up with 0, 1,000 and 10,000 entries,
-# answers and clicks while the watcher reads 0, 100 and 1,000 rows, and the editing commands on
-# 1,000 rows, for the program as built ("bulk": the list's redraw off while the saved list
-# loads) and a build without it, interleaved in one run. About five minutes, builds included.
+# Large lists under Wine: start-up, answers and clicks while the watcher reads, and the editing
+# commands, for the program as built and for a build without the bulk treatment
+# (-DCB_BULK_REDRAW=OFF), interleaved in one run; each figure is described in
+# bench/wine/largelist.cpp. About five minutes, the builds included.
 # Usage: scripts/bench-largelist.sh
 # Environment: CB_BENCH_STARTS (start-ups per number of entries, default 7), CB_BENCH_ANSWERS
 # (default 300), CB_BENCH_CLICKS (default 20), CB_BENCH_COMMANDS (each command per program run,

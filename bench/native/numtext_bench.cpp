@@ -8,8 +8,7 @@
 
 namespace {
 
-void ReadText(benchmark::State& state, const std::string& text)
-{
+void ReadText(benchmark::State& state, const std::string& text) {
     const char* chars = text.c_str();
     for (auto _ : state) {
         benchmark::DoNotOptimize(chars);
@@ -18,8 +17,7 @@ void ReadText(benchmark::State& state, const std::string& text)
     state.SetLabel(text);
 }
 
-void WriteNumber(benchmark::State& state, double value)
-{
+void WriteNumber(benchmark::State& state, double value) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(value);
         benchmark::DoNotOptimize(NumberToText(value));
@@ -28,8 +26,7 @@ void WriteNumber(benchmark::State& state, double value)
 }
 
 // One call per iteration, cycling through the key codes.
-void WriteKeyCodes(benchmark::State& state)
-{
+void WriteKeyCodes(benchmark::State& state) {
     int code = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(NumberToText(code));

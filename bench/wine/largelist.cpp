@@ -73,13 +73,13 @@ class Program {
         startup.cb = sizeof startup;
         std::string command = "\"" + g_exes[g_build] + "\"";
         CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &process_);
-        for (; process_.hProcess && !window_ && NowMs() - started_ < kTimeoutMs && !Ended(0); Sleep(1)) {
+        for (; process_.hProcess && !window && NowMs() - started < kTimeoutMs && !Ended(0); Sleep(1)) {
             HWND found = FindWindowA(kMainClassName, nullptr);
             DWORD pid = 0;
             GetWindowThreadProcessId(found, &pid);
-            if (pid == process_.dwProcessId && IsWindowVisible(found)) window_ = found;
+            if (pid == process_.dwProcessId && IsWindowVisible(found)) window = found;
         }
-        if (!window_) std::fprintf(stderr, "cbbench largelist: no window of %s\n", command.c_str());
+        if (!window) std::fprintf(stderr, "cbbench largelist: no window of %s\n", command.c_str());
     }
     ~Program() {
         TerminateProcess(process_.hProcess, 99);
@@ -90,9 +90,7 @@ class Program {
     Program(const Program&) = delete;
     Program& operator=(const Program&) = delete;
 
-    HWND Window() const { return window_; }
-    HWND Control(int id) const { return GetDlgItem(window_, id); }
-    double Started() const { return started_; }
+    HWND Control(int id) const { return GetDlgItem(window, id); }
     bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
 
     // How long the user-interface thread takes to serve a message; -1 when it does not.
@@ -105,18 +103,19 @@ class Program {
         return SendMessageTimeoutA(to, message, wParam, lParam, SMTO_NORMAL, kTimeoutMs, &answer) ? answer : -1;
     }
 
+    const double started = NowMs();
+    HWND window = nullptr;  // the main window once visible
+
   private:
-    const double started_ = NowMs();
     PROCESS_INFORMATION process_ = {};
-    HWND window_ = nullptr;
 };
 
 bool TimeStart(int entries) {
     const Program program(Folder("startup-" + std::to_string(entries), entries));
     const std::string figure = "start-up, " + std::to_string(entries) + " entries: ";
-    Add(figure + "window visible", program.Window() ? NowMs() - program.Started() : -1);
-    Add(figure + "list painted", UntilPainted(program.Control(IDC_SOUND_LIST), program.Started()));
-    return program.Window();
+    Add(figure + "window visible", program.window ? NowMs() - program.started : -1);
+    Add(figure + "list painted", UntilPainted(program.Control(IDC_SOUND_LIST), program.started));
+    return program.window;
 }
 
 // Milliseconds from the click until the toggle reports `state` and has painted it, or -1.
@@ -140,14 +139,14 @@ bool TimeAnswers(int rows, int answers, int clicks) {
     const std::string figure = std::to_string(rows) + " rows: p50 / p95 / max";
     for (int i = 0; i < answers; ++i) {
         Sleep(std::rand() % 10);  // irregular moments, the same in every run
-        Add("answer, watcher on " + figure, program.Time(program.Window(), WM_NULL));
+        Add("answer, watcher on " + figure, program.Time(program.window, WM_NULL));
     }
     for (int i = 0; i < clicks; ++i) {
         Sleep(std::rand() % 50);
         Add("toggle click shown, " + figure, ClickToggle(program, BST_CHECKED));
         if (ClickToggle(program, BST_UNCHECKED) < 0) return false;
     }
-    return program.Window();
+    return program.window;
 }
 
 // A click a little below the header lands on the top row; under Wine a click now and then never
@@ -168,7 +167,7 @@ bool SelectTopRow(const Program& program) {
 }
 
 bool HasRows(const Program& program, int rows) {
-    if (!program.Window() || program.Ask(program.Control(IDC_SOUND_LIST), LVM_GETITEMCOUNT) != rows) return false;
+    if (!program.window || program.Ask(program.Control(IDC_SOUND_LIST), LVM_GETITEMCOUNT) != rows) return false;
     UntilPainted(program.Control(IDC_SOUND_LIST), NowMs());
     Sleep(500);  // the watcher under way, and the first paint on the screen
     return true;
@@ -177,7 +176,7 @@ bool HasRows(const Program& program, int rows) {
 // Figures "NAME run" and "NAME painted"; a close is timed until the process has ended.
 void TimeCommand(const Program& program, const std::string& name, UINT message, WPARAM command) {
     const double start = NowMs();
-    Add(name + " run", program.Time(program.Window(), message, command));
+    Add(name + " run", program.Time(program.window, message, command));
     Add(name + " painted", message == WM_CLOSE ? (program.Ended(60000) ? NowMs() - start : -1)
                                                : UntilPainted(program.Control(IDC_SOUND_LIST), start));
 }
