@@ -18,10 +18,11 @@
 
 namespace {
 
-// The same layout in 32- and 64-bit processes: a window handle's value fits in 32 bits.
+// The same layout in 32- and 64-bit processes: a window handle is a 32-bit value, widened with
+// its sign on 64-bit Windows.
 struct RunningCopy {
-    volatile uint32_t processId;   // 0 until the record is complete
-    volatile uint32_t mainWindow;  // 0 until the window exists
+    volatile uint32_t processId;  // 0 until the record is complete
+    volatile int32_t mainWindow;  // 0 until the window exists
     wchar_t savedList[PATH_TEXT_LIMIT];
 };
 
@@ -50,7 +51,7 @@ bool IsAlive(DWORD processId) {
 
 // The recorded window, if it is still a ChordBell main window of the recorded process.
 HWND RecordedWindow() {
-    HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(g_record->mainWindow));
+    HWND window = reinterpret_cast<HWND>(static_cast<intptr_t>(g_record->mainWindow));
     DWORD owner = 0;
     char className[sizeof kMainClassName + 1] = {};
     if (window == nullptr || !GetWindowThreadProcessId(window, &owner) ||
@@ -121,6 +122,6 @@ bool HandOverToRunningCopy() {
 
 void PublishMainWindow(HWND window) {
     if (g_record != nullptr) {
-        g_record->mainWindow = static_cast<uint32_t>(reinterpret_cast<uintptr_t>(window));
+        g_record->mainWindow = static_cast<int32_t>(reinterpret_cast<intptr_t>(window));
     }
 }

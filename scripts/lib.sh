@@ -92,7 +92,7 @@ cb_display() {
 }
 
 cb_wine_boot() {
-  if [ "$WINEARCH" = win32 ]; then
+  if [ "${WINEARCH:-}" = win32 ]; then
     cb_boot32 || return 1
   elif [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Where this kernel runs 32-bit code only through qemu, a 64-bit prefix's first boot would
