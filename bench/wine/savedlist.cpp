@@ -23,23 +23,26 @@ using Rows = std::vector<std::array<std::string, 3>>;  // top row first
 const char* const kKeys[] = {"key1", "key2", "path"};
 const char* const kDefaults[] = {"17", "88", "Beep"};
 
+// The list is looked up once per load or save, as the program's own load and save do.
 Rows ListRows() {
+    HWND list = SoundListControl();
     Rows rows(static_cast<size_t>(SoundListRowCount()));
     for (size_t row = 0; row < rows.size(); ++row) {
         Entry entry = {};
-        ReadEntry(static_cast<int>(row), &entry);
+        ReadEntry(list, static_cast<int>(row), &entry);
         rows[row] = {entry.key1, entry.key2, entry.path};
     }
     return rows;
 }
 
 void FillList(const Rows& rows) {
-    SendMessageA(SoundListControl(), LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
+    HWND list = SoundListControl();
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
+        InsertEntryRow(list, (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
     }
-    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 // The count, then each section, which goes on top of the list as the program's load puts it.
