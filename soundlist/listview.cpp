@@ -11,12 +11,21 @@ namespace {
 
 const int kEntryLimits[] = {KEY_TEXT_LIMIT, KEY_TEXT_LIMIT, PATH_TEXT_LIMIT};
 
-void SetListItemText(int row, int column, const char* text) {
+void SetListItemText(HWND list, int row, int column, const char* text) {
     LVITEMA item = {};
     item.iSubItem = column;
     item.pszText = const_cast<char*>(text);  // the control only reads it
-    SendMessageA(SoundListControl(), LVM_SETITEMTEXTA, static_cast<WPARAM>(row),
-                 reinterpret_cast<LPARAM>(&item));
+    SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+}
+
+// A read that delivers nothing leaves the buffer as it was.
+template <typename ListOf>
+void ReadEntryThrough(ListOf list, int row, Entry* entry, void (*beforeEachRead)()) {
+    char* const texts[] = {entry->key1, entry->key2, entry->path};
+    for (int column = COLUMN_KEY1; column <= COLUMN_PATH; ++column) {
+        if (beforeEachRead != nullptr) beforeEachRead();
+        GetListItemText(list(), row, column, texts[column], kEntryLimits[column]);
+    }
 }
 
 }  // namespace
@@ -35,24 +44,27 @@ void GetListItemText(HWND list, int row, int column, char* buffer, int limit) {
     SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-// A read that delivers nothing leaves the buffer as it was.
 void ReadEntry(int row, Entry* entry, void (*beforeEachRead)()) {
-    char* const texts[] = {entry->key1, entry->key2, entry->path};
-    for (int column = COLUMN_KEY1; column <= COLUMN_PATH; ++column) {
-        if (beforeEachRead != nullptr) beforeEachRead();
-        GetListItemText(SoundListControl(), row, column, texts[column], kEntryLimits[column]);
-    }
+    ReadEntryThrough(SoundListControl, row, entry, beforeEachRead);
+}
+
+void ReadEntry(HWND list, int row, Entry* entry) {
+    ReadEntryThrough([list] { return list; }, row, entry, nullptr);
+}
+
+void InsertEntryRow(const char* key1, const char* key2, const char* path) {
+    InsertEntryRow(SoundListControl(), key1, key2, path);
 }
 
 // New rows always go to the top; the index that the insertion reports is not needed, since the
 // row is row 0 by construction.
-void InsertEntryRow(const char* key1, const char* key2, const char* path) {
+void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
     item.pszText = const_cast<char*>(key1);
-    SendMessageA(SoundListControl(), LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SetListItemText(0, COLUMN_KEY2, key2);
-    SetListItemText(0, COLUMN_PATH, path);
+    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+    SetListItemText(list, 0, COLUMN_KEY2, key2);
+    SetListItemText(list, 0, COLUMN_PATH, path);
 }
 
 void DeleteListItem(int row) {

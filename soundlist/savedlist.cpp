@@ -119,23 +119,25 @@ class RedrawSuspended {
 
 void InsertRows(const IniText& file, int32_t count) {
     Entry entry = {};
-    const RedrawSuspended bulk(SoundListControl());
+    HWND list = SoundListControl();
+    const RedrawSuspended bulk(list);
     for (int32_t row = 0; row < count; ++row) {
         const std::string section = "LIST" + NumberToText(row);
         file.CopyString(section, "key1", "17", entry.key1, KEY_TEXT_LIMIT);
         file.CopyString(section, "key2", "88", entry.key2, KEY_TEXT_LIMIT);
         file.CopyString(section, "path", "Beep", entry.path, PATH_TEXT_LIMIT);
-        InsertEntryRow(entry.key1, entry.key2, entry.path);
+        InsertEntryRow(list, entry.key1, entry.key2, entry.path);
     }
 }
 
 // The same updates, in the same order, as a private-profile write per key would make.
 void WriteRows(IniText* file) {
+    HWND list = SoundListControl();
     const int count = SoundListRowCount();
     file->SetString("LISTNUM", "LIST", NumberToText(count));
     for (int row = 0; row < count; ++row) {
         Entry entry = {};
-        ReadEntry(row, &entry);
+        ReadEntry(list, row, &entry);
         const std::string section = "LIST" + NumberToText(row);
         file->SetString(section, "key1", entry.key1);
         file->SetString(section, "key2", entry.key2);

@@ -18,12 +18,16 @@ struct Entry {
     char path[PATH_TEXT_LIMIT];
 };
 
-// The list helpers, safe on any thread; each read or write is one list-view message.
+// The list helpers, safe on any thread; each read or write is one list-view message. The
+// control is looked up by its ID at every use; the load and the save, which go through every
+// row in one go on the list's own thread, look it up once and pass it on.
 HWND SoundListControl();
 int SoundListRowCount();
 void GetListItemText(HWND list, int row, int column, char* buffer, int limit);
 void ReadEntry(int row, Entry* entry, void (*beforeEachRead)() = nullptr);
+void ReadEntry(HWND list, int row, Entry* entry);
 void InsertEntryRow(const char* key1, const char* key2, const char* path);
+void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path);
 void DeleteListItem(int row);
 
 // Commands, routed from the main window.

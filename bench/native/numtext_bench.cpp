@@ -8,8 +8,7 @@
 
 namespace {
 
-void ReadText(benchmark::State& state, const std::string& text)
-{
+void ReadText(benchmark::State& state, const std::string& text) {
     const char* chars = text.c_str();
     for (auto _ : state) {
         benchmark::DoNotOptimize(chars);
@@ -18,8 +17,7 @@ void ReadText(benchmark::State& state, const std::string& text)
     state.SetLabel(text);
 }
 
-void WriteNumber(benchmark::State& state, double value)
-{
+void WriteNumber(benchmark::State& state, double value) {
     for (auto _ : state) {
         benchmark::DoNotOptimize(value);
         benchmark::DoNotOptimize(NumberToText(value));
@@ -28,8 +26,7 @@ void WriteNumber(benchmark::State& state, double value)
 }
 
 // One call per iteration, cycling through the key codes.
-void WriteKeyCodes(benchmark::State& state)
-{
+void WriteKeyCodes(benchmark::State& state) {
     int code = 0;
     for (auto _ : state) {
         benchmark::DoNotOptimize(NumberToText(code));
@@ -46,18 +43,8 @@ BENCHMARK_CAPTURE(ReadText, key, std::string("255"));
 BENCHMARK_CAPTURE(ReadText, one_key, std::string("-1"));
 BENCHMARK_CAPTURE(ReadText, hex, std::string("&H41"));
 BENCHMARK_CAPTURE(ReadText, octal, std::string("&O101"));
-BENCHMARK_CAPTURE(ReadText, hex_wrap, std::string("&HFFFFFFFFFFFFFFFF"));
-BENCHMARK_CAPTURE(ReadText, decimal, std::string("  -0012.50x"));
-BENCHMARK_CAPTURE(ReadText, decimal, std::string("3.14159"));
 BENCHMARK_CAPTURE(ReadText, long_decimal, std::string("1234567890123456789012.0123456789"));
-BENCHMARK_CAPTURE(ReadText, long_decimal, std::string(255, '7'));
-BENCHMARK_CAPTURE(ReadText, long_decimal, "0." + std::string(253, '3'));
 
 BENCHMARK(WriteKeyCodes);
-BENCHMARK_CAPTURE(WriteNumber, whole, 0.0);
-BENCHMARK_CAPTURE(WriteNumber, whole, 17.0);
-BENCHMARK_CAPTURE(WriteNumber, whole, -1.0);
 BENCHMARK_CAPTURE(WriteNumber, whole, 1999999.0);
-BENCHMARK_CAPTURE(WriteNumber, fraction, 2.0 / 3);
 BENCHMARK_CAPTURE(WriteNumber, exponent, 1e300);
-BENCHMARK_CAPTURE(WriteNumber, exponent, 1e-300);
