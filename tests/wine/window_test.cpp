@@ -196,6 +196,7 @@ VOID CALLBACK CheckAbout(HWND, UINT, UINT_PTR timer, DWORD) {
 
 TEST(About, OpensCentredOverTheDisabledMainWindowAndOnlyTheLinkActs) {
     ResetMainWindow();
+    g_opened.clear();
     g_openWithShell = [](const char* target, const char* parameters) { g_opened.push_back(target + std::string(parameters ? " +" : "")); };
     SetTimer(nullptr, 0, 15, CheckAbout);
     SendMessageA(AppWindow(), WM_COMMAND, MenuCommand("バージョン情報"), 0);
