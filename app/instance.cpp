@@ -93,7 +93,7 @@ void ClaimRecord(const std::wstring& path) {
 // Where the check cannot be made (no path, no shared memory), the program starts as it would
 // have without it.
 bool HandOverToRunningCopy() {
-    InitSavedListPath();
+    InitSavedListPath();  // the main window fixes it again from the same, unchanged folder
     if (SavedListPath()[0] == '\0') return false;
     const std::wstring path = UpperCaseWidePath(SavedListPath());
     const std::string bytes(reinterpret_cast<const char*>(path.data()), path.size() * sizeof(wchar_t));
