@@ -1,6 +1,7 @@
 // The list helpers: every read and write of a row goes through one of these, on any thread.
 // From a thread other than the list's own, each message waits until the user-interface thread
-// next retrieves messages. The control is looked up at every use, never kept.
+// next retrieves messages. The control is never kept: it is looked up at every message, or once
+// for a whole load or save, which then hands the handle in.
 #include "soundlist/soundlist.h"
 
 #include <commctrl.h>
@@ -18,13 +19,14 @@ void SetListItemText(HWND list, int row, int column, const char* text) {
     SendMessageA(list, LVM_SETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
 }
 
-// A read that delivers nothing leaves the buffer as it was.
-template <typename ListOf>
-void ReadEntryThrough(ListOf list, int row, Entry* entry, void (*beforeEachRead)()) {
+// A read that delivers nothing leaves the buffer as it was. Without a handle the control is
+// looked up before each read.
+void ReadColumns(HWND list, int row, Entry* entry, void (*beforeEachRead)()) {
     char* const texts[] = {entry->key1, entry->key2, entry->path};
     for (int column = COLUMN_KEY1; column <= COLUMN_PATH; ++column) {
         if (beforeEachRead != nullptr) beforeEachRead();
-        GetListItemText(list(), row, column, texts[column], kEntryLimits[column]);
+        GetListItemText(list != nullptr ? list : SoundListControl(), row, column, texts[column],
+                        kEntryLimits[column]);
     }
 }
 
@@ -45,11 +47,11 @@ void GetListItemText(HWND list, int row, int column, char* buffer, int limit) {
 }
 
 void ReadEntry(int row, Entry* entry, void (*beforeEachRead)()) {
-    ReadEntryThrough(SoundListControl, row, entry, beforeEachRead);
+    ReadColumns(nullptr, row, entry, beforeEachRead);
 }
 
 void ReadEntry(HWND list, int row, Entry* entry) {
-    ReadEntryThrough([list] { return list; }, row, entry, nullptr);
+    ReadColumns(list, row, entry, nullptr);
 }
 
 void InsertEntryRow(const char* key1, const char* key2, const char* path) {
