@@ -1,32 +1,14 @@
 # Sourced by the scripts: the project's paths, its one CMake configure line, Wine (prefix,
 # display, the ALSA device that captures what is played), waiting for windows, and running
-# GoogleTest programs.
-#   cb_install PACKAGE...         installs the Debian packages that are missing (as root)
-#   cb_configure ARCH [ARGS...]   configures $CB_BUILD/ARCH: i686 or x86_64 (MinGW, Release),
-#                                 native (clang, Debug, sanitizers, fuzzers); ARGS go to cmake
-#   cb_winpath PATH               prints PATH as a Windows program sees it (Z:\...)
-#   cb_wine_env PREFIX [win32]    exports Wine's environment for a 64-bit (or 32-bit) prefix and
-#                                 sets CB_WINE, CB_WINESERVER to the loader and server to use
-#   cb_display                    uses $DISPLAY, or starts Xvfb on a free display
-#   cb_wine_boot                  creates the prefix once and keeps its server running
-#   cb_capture DIR                points ALSA's default device at DIR/played.raw
-#   cb_wine_stop                  stops the prefix's server and the Xvfb cb_display started
-#   cb_wait SECS WHAT CMD...      polls CMD until it succeeds; says what it missed after SECS
-#   cb_wait_window TITLE [SECS]   waits until a window of that title is mapped and viewable
-#   cb_wait_window_gone TITLE [SECS]
-#   cb_window_geometry TITLE      prints "W H X Y" of the viewable window of that title, or nothing
-#   cb_windows MATCH              prints "ID W H X Y" of each viewable window whose line in
-#                                 `xwininfo -root -tree` holds MATCH
-#   cb_run_gtest NAME LOG CMD...  runs a GoogleTest program; adds to CB_PASSED and CB_FAILED
-#   cb_record NAME PASSED FAILED  adds a result of another kind to the same counters
+# GoogleTest programs. A script's own build tree is $CB_BUILD (default build/).
 
 CB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CB_BUILD_DIR=${CB_BUILD_DIR:-$CB_ROOT/build}
 CB_BUILD=$CB_BUILD_DIR
 CB_WINE=/usr/lib/wine/wine64
 CB_WINESERVER=/usr/lib/wine/wineserver64
-CB_PASSED=${CB_PASSED:-0}
-CB_FAILED=${CB_FAILED:-0}
+CB_PASSED=0
+CB_FAILED=0
 CB_FAILURES=()
 
 cb_install() {
@@ -44,7 +26,8 @@ cb_install() {
     DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-cb_configure() {
+# ARCH: i686 or x86_64 (MinGW, Release), native (clang, Debug, sanitizers, fuzzers).
+cb_configure() {  # ARCH [CMAKE ARGS...]
   local arch=$1
   shift
   local args
@@ -61,7 +44,8 @@ cb_configure() {
 # Z:\ is the root of the Linux file system in every prefix.
 cb_winpath() { printf 'Z:%s' "$1" | tr / '\\'; }
 
-cb_wine_env() {
+# Sets CB_WINE and CB_WINESERVER to the loader and server of a 64-bit or a 32-bit prefix.
+cb_wine_env() {  # PREFIX [win32]
   export WINEPREFIX=$1
   export WINEDEBUG=${WINEDEBUG:--all}
   if [ "${2:-}" = win32 ]; then
@@ -79,6 +63,7 @@ cb_wine_env() {
   export LANG=ja_JP.UTF-8
 }
 
+# $DISPLAY, or Xvfb on a free display (stopped by cb_wine_stop).
 cb_display() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${CB_FORCE_XVFB:-}" ] && xdpyinfo >/dev/null 2>&1; then
     return 0
@@ -140,7 +125,8 @@ cb_boot32() {
   CB_BOOTED32=1
 }
 
-cb_capture() {
+# Points ALSA's default device at DIR/played.raw; CB_CAPTURE_FILE names it for the programs.
+cb_capture() {  # DIR
   local dir=$1
   mkdir -p "$dir"
   : > "$dir/played.raw"
@@ -165,7 +151,7 @@ cb_wine_stop() {
   return 0
 }
 
-cb_wait() {
+cb_wait() {  # SECONDS WHAT COMMAND...: polls COMMAND until it succeeds
   local seconds=$1 what=$2
   shift 2
   local end=$((SECONDS + seconds))
@@ -178,7 +164,8 @@ cb_wait() {
   done
 }
 
-cb_windows() {
+# "ID W H X Y" of each viewable window whose line in `xwininfo -root -tree` holds MATCH.
+cb_windows() {  # MATCH
   local id
   for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="$1" 'index($0, t) {print $1}'); do
     xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
@@ -192,7 +179,7 @@ cb_window_hidden() { ! cb_window_shown "$1"; }
 cb_wait_window() { cb_wait "${2:-30}" "the window \"$1\"" cb_window_shown "$1"; }
 cb_wait_window_gone() { cb_wait "${2:-30}" "the end of the window \"$1\"" cb_window_hidden "$1"; }
 
-cb_record() {
+cb_record() {  # NAME PASSED FAILED
   CB_PASSED=$((CB_PASSED + $2))
   CB_FAILED=$((CB_FAILED + $3))
   [ "$3" -eq 0 ] || CB_FAILURES+=("$1")
@@ -201,7 +188,7 @@ cb_record() {
 
 # The count comes from the report the program writes at its end, so a runner that runs nothing
 # (a 32-bit program under wine64 exits 0 at once), has no tests, or dies midway fails.
-cb_run_gtest() {
+cb_run_gtest() {  # NAME LOG COMMAND...
   local name=$1 log=$2
   shift 2
   local report=${log%.log}.xml arg
@@ -210,8 +197,8 @@ cb_run_gtest() {
   rm -f "$report"
   timeout "${CB_TEST_TIMEOUT:-900}" "$@" --gtest_output="xml:$arg" > "$log" 2>&1
   local rc=$? total ran fails
-  total=$(sed -n 's/.*<testsuites tests="\([0-9]*\)".*/\1/p' "$report" 2>/dev/null | head -1)
-  fails=$(sed -n 's/.*<testsuites tests="[0-9]*" failures="\([0-9]*\)".*/\1/p' "$report" 2>/dev/null | head -1)
+  read -r total fails < <(sed -n 's/.*<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
+    "$report" 2>/dev/null)
   ran=$(grep -c '<testcase .*status="run" result="completed"' "$report" 2>/dev/null)
   total=${total:-0} fails=${fails:-0} ran=${ran:-0}
   if [ "$total" -eq 0 ] || [ "$ran" -ne "$total" ]; then

@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
-# Takes the pictures in docs/ from the real program in a Wine virtual desktop, which draws the
-# captions that bare Xvfb leaves out and has a taskbar with a notification area. The mouse does
-# what a user would, and each step waits for the window it opens or closes.
-#   main        main-window.png: the window as it starts without a saved list
-#   large-list  large-list.png: started with 1,000 entries in data.ini, numbered in the order
-#               they are saved, so the last saved one is at the top
-#   about       about.png: "情報" > "バージョン情報"
-#   tray        tray.png: "ウインドウ" > "タスクトレイに格納", the mouse resting on the icon
-#   garbled     garbled-captions.png: the main window where the language for non-Unicode
-#               programs is not Japanese (code page 1252)
-# Usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all] (default all).
-# CB_SHOT_DIR sets where the pictures go (default docs/). Needs an x86_64 build
-# (scripts/build.sh x86_64).
+# Takes the pictures in docs/ from the real program (an x86_64 build) in a Wine virtual desktop,
+# which draws the captions that bare Xvfb leaves out and has a taskbar with a notification area.
+# The mouse does what a user would, and each step waits for the window it opens or closes:
+# main-window.png, large-list.png (1,000 entries in data.ini), about.png, tray.png (the mouse
+# resting on the icon), garbled-captions.png (code page 1252 instead of 932).
+# Usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all] (default all);
+# CB_SHOT_DIR sets where the pictures go (default docs/).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 shots=$(realpath -m "${CB_SHOT_DIR:-$CB_ROOT/docs}")
