@@ -58,31 +58,18 @@ class WindowDc {
     HDC dc_;
 };
 
-// A memory device context compatible with another, deleted when the scope ends.
-class MemoryDc {
+// A GDI handle of this scope, freed by Release when the scope ends.
+template <typename Handle, BOOL(WINAPI* Release)(Handle)>
+class ScopedGdi {
   public:
-    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
-    ~MemoryDc() { DeleteDC(dc_); }
-    MemoryDc(const MemoryDc&) = delete;
-    MemoryDc& operator=(const MemoryDc&) = delete;
-    HDC get() const { return dc_; }
+    explicit ScopedGdi(Handle handle) : handle_(handle) {}
+    ~ScopedGdi() { Release(handle_); }
+    ScopedGdi(const ScopedGdi&) = delete;
+    ScopedGdi& operator=(const ScopedGdi&) = delete;
+    Handle get() const { return handle_; }
 
   private:
-    HDC dc_;
-};
-
-// A bitmap resource of this module, deleted when the scope ends.
-class ResourceBitmap {
-  public:
-    explicit ResourceBitmap(int id)
-        : bitmap_(LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id))) {}
-    ~ResourceBitmap() { DeleteObject(bitmap_); }
-    ResourceBitmap(const ResourceBitmap&) = delete;
-    ResourceBitmap& operator=(const ResourceBitmap&) = delete;
-    HBITMAP get() const { return bitmap_; }
-
-  private:
-    HBITMAP bitmap_;
+    Handle handle_;
 };
 
 // Selects an object into a device context and puts the previous one back when the scope ends,
@@ -116,8 +103,9 @@ void OpenArtistSite() {
 // afterwards, over the picture's first row and column.
 void PaintAboutBitmap() {
     WindowDc mainDc(g_shared.mainWindow);
-    ResourceBitmap picture(IDB_ABOUT_PICTURE);
-    MemoryDc memory(mainDc.get());
+    ScopedGdi<HGDIOBJ, DeleteObject> picture(
+        LoadBitmapA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDB_ABOUT_PICTURE)));
+    ScopedGdi<HDC, DeleteDC> memory(CreateCompatibleDC(mainDc.get()));
     ScopedSelect selected(memory.get(), picture.get());
     WindowDc frameDc(GetDlgItem(g_aboutWindow, IDC_ABOUT_PICTURE_FRAME));
     BitBlt(frameDc.get(), kPictureX, kPictureY, kPictureSize, kPictureSize, memory.get(), 0, 0,
