@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
-# Key watcher figures under Wine for the program's own window and watcher and for a bare loop
-# making the same pass (bench/wine/watcher.cpp), interleaved over ROUNDS rounds: the pass and the
-# CPU of the host and of wineserver while nothing is pressed, then key-to-sound from a SendInput
-# key-down to the sound's first captured bytes. A line a round and host, then the median of the
-# rounds and their range: on this shared machine one round can be twice as slow as the next.
+# Key watcher figures under Wine: the pass and the CPU of the host and of wineserver while nothing
+# is pressed, and key-to-sound, for the program and for a bare loop making the same pass
+# (bench/wine/watcher.cpp), interleaved over ROUNDS rounds; a line a round and host, then the
+# median of the rounds and their range (on this shared machine a round can take twice the next).
 # Usage: scripts/bench-watcher.sh [ROWS...]   (default 1 100 1000; about 20 minutes)
 # Environment: CB_BENCH_ROUNDS (default 5), CB_BENCH_PRESSES (a round, default 30),
 # CB_BENCH_IDLE_SECONDS (default 10, and 1 more every 100 rows).
@@ -16,10 +15,9 @@ cb_capture "$work"
 ticks() {  # CPU time of this prefix's process whose command line holds $1: utime + stime
   local pid
   for pid in $(pgrep -f "$1"); do
-    if grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null; then
-      sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'
-      return
-    fi
+    grep -qzx "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null || continue
+    sed 's/^.*) //' "/proc/$pid/stat" | awk '{ print $12 + $13 }'
+    return
   done
 }
 

@@ -38,11 +38,9 @@ int Usage(const char* arguments) {
 }
 
 int main(int argc, char** argv) {
-    const struct {
-        const char* name;
-        int (*run)(int, char**);
-    } tools[] = {{"host", RunWatcherHost}, {"press", RunKeyPresser}, {"largelist", RunLargeList},
-                 {"savedlist", RunSavedList}};
+    const struct { const char* name; int (*run)(int, char**); } tools[] = {
+        {"host", RunWatcherHost}, {"press", RunKeyPresser}, {"largelist", RunLargeList},
+        {"savedlist", RunSavedList}};
     for (const auto& tool : tools) {
         if (argc > 1 && std::strcmp(argv[1], tool.name) == 0) return tool.run(argc - 2, argv + 2);
     }

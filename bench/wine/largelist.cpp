@@ -10,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <map>
 
 #include "app/app.h"
@@ -87,10 +86,10 @@ class Program {
     HWND Control(int id) const { return GetDlgItem(window, id); }
     bool Ended(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
 
-    // How long the user-interface thread takes to serve a message; -1 when it does not.
-    double Time(HWND to, UINT message, WPARAM wParam = 0) const {
+    // How long the user-interface thread takes to serve a message to the window; -1 when it does not.
+    double Time(UINT message, WPARAM wParam = 0) const {
         const double start = NowMs();
-        return Ask(to, message, wParam) == -1 ? -1 : NowMs() - start;
+        return Ask(window, message, wParam) == -1 ? -1 : NowMs() - start;
     }
     LRESULT Ask(HWND to, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         DWORD_PTR answer = 0;
@@ -133,7 +132,7 @@ bool TimeAnswers(int rows, int answers, int clicks) {
     const std::string figure = std::to_string(rows) + " rows: p50 / p95 / max";
     for (int i = 0; i < answers; ++i) {
         Sleep(std::rand() % 10);  // irregular moments, the same in every run
-        Add("answer, watcher on " + figure, program.Time(program.window, WM_NULL));
+        Add("answer, watcher on " + figure, program.Time(WM_NULL));
     }
     for (int i = 0; i < clicks; ++i) {
         Sleep(std::rand() % 50);
@@ -163,7 +162,7 @@ bool SelectTopRow(const Program& program) {
 // Figures "NAME run" and "NAME painted"; a close is timed until the process has ended.
 void TimeCommand(const Program& program, const std::string& name, UINT message, WPARAM command) {
     const double start = NowMs();
-    Add(name + " run", program.Time(program.window, message, command));
+    Add(name + " run", program.Time(message, command));
     Add(name + " painted", message == WM_CLOSE ? (program.Ended(60000) ? NowMs() - start : -1)
                                                : UntilPainted(program.Control(IDC_SOUND_LIST), start));
 }
@@ -248,7 +247,7 @@ int RunLargeList(int argc, char** argv) {
     const int starts = std::atoi(argv[1]), answers = std::atoi(argv[2]), clicks = std::atoi(argv[3]);
     const int commands = std::atoi(argv[4]), runs = std::atoi(argv[5]);
     bool done = true;
-    const auto eachBuild = [&done](const std::function<bool()>& measure) {
+    const auto eachBuild = [&done](const auto& measure) {
         for (g_build = 0; g_build < g_exes.size(); ++g_build) done = measure() && done;
     };
     eachBuild([] { const Program warmUp(Folder("startup-0", 0)); return true; });  // loads Wine's own libraries

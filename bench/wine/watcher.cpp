@@ -1,13 +1,11 @@
-// The two sides of scripts/bench-watcher.sh.
-// host: "program" is the program's own main window and watcher, "bare" a plain window and a thread
-// making the watcher's pass with nothing around it. It fills its list, writes DIR\ready, serves
-// until DIR\stop appears, then prints the passes (each from one row count asked by the watcher to
-// the next) of the first IDLE_MS after ready: "passes N p50 P p95 Q".
-// Usage: cbbench host bare|program ROWS DIR IDLE_MS
-// press: presses the key from a process of its own, as a user does, each time after QUIET_MS of
-// silence and a random wait below JITTER_MS, so that presses fall at every moment of a pass, and
-// times it until new bytes reach the capture file. Prints "presses N missed M p50 P p95 Q".
-// Usage: cbbench press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE
+// The two sides of scripts/bench-watcher.sh. The host, "program" (the program's own window and
+// watcher) or "bare" (a plain window and a thread making the watcher's pass with nothing around
+// it), fills its list, writes DIR\ready, serves until DIR\stop appears and prints the passes (row
+// count to row count) of the first IDLE_MS after ready. The presser presses the key from a process
+// of its own after QUIET_MS of silence and a random wait below JITTER_MS, so that presses fall at
+// every moment of a pass, and times each until new bytes reach the capture file.
+// Usage: cbbench host bare|program ROWS DIR IDLE_MS               prints "passes N p50 P p95 Q"
+//        cbbench press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE    prints "presses N missed M p50 P p95 Q"
 #include "bench/wine/bench.h"
 
 #include <commctrl.h>
