@@ -8,11 +8,10 @@
 
 namespace {
 
-void ReadText(benchmark::State& state, const std::string& text) {
-    const char* chars = text.c_str();
+void ReadText(benchmark::State& state, const char* text) {
     for (auto _ : state) {
-        benchmark::DoNotOptimize(chars);
-        benchmark::DoNotOptimize(TextToNumber(chars));
+        benchmark::DoNotOptimize(text);
+        benchmark::DoNotOptimize(TextToNumber(text));
     }
     state.SetLabel(text);
 }
@@ -37,13 +36,13 @@ void WriteKeyCodes(benchmark::State& state) {
 
 }  // namespace
 
-BENCHMARK_CAPTURE(ReadText, key, std::string("17"));
-BENCHMARK_CAPTURE(ReadText, key, std::string("88"));
-BENCHMARK_CAPTURE(ReadText, key, std::string("255"));
-BENCHMARK_CAPTURE(ReadText, one_key, std::string("-1"));
-BENCHMARK_CAPTURE(ReadText, hex, std::string("&H41"));
-BENCHMARK_CAPTURE(ReadText, octal, std::string("&O101"));
-BENCHMARK_CAPTURE(ReadText, long_decimal, std::string("1234567890123456789012.0123456789"));
+BENCHMARK_CAPTURE(ReadText, key, "17");
+BENCHMARK_CAPTURE(ReadText, key, "88");
+BENCHMARK_CAPTURE(ReadText, key, "255");
+BENCHMARK_CAPTURE(ReadText, one_key, "-1");
+BENCHMARK_CAPTURE(ReadText, hex, "&H41");
+BENCHMARK_CAPTURE(ReadText, octal, "&O101");
+BENCHMARK_CAPTURE(ReadText, long_decimal, "1234567890123456789012.0123456789");
 
 BENCHMARK(WriteKeyCodes);
 BENCHMARK_CAPTURE(WriteNumber, whole, 1999999.0);

@@ -1,18 +1,18 @@
 #include "bench/wine/bench.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 
+#include "soundlist/soundlist.h"
+
 double NowMs() {
-    static const double ticksPerMs = [] {
-        LARGE_INTEGER frequency;
-        QueryPerformanceFrequency(&frequency);
-        return static_cast<double>(frequency.QuadPart) / 1000.0;
-    }();
-    LARGE_INTEGER counter;
+    LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / ticksPerMs;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 double Percentile(std::vector<double> values, double p) {
@@ -21,15 +21,15 @@ double Percentile(std::vector<double> values, double p) {
     return values[static_cast<size_t>(p * static_cast<double>(values.size() - 1) + 0.5)];
 }
 
-std::string Ms(double value) {
-    if (value < 0) return "-";
-    char text[32];
-    std::snprintf(text, sizeof text, value < 10 ? "%.2f" : "%.0f", value);
-    return text;
-}
-
-std::string Spread(const std::vector<double>& values) {
-    return Ms(Percentile(values, 0.5)) + " / " + Ms(Percentile(values, 0.95)) + " / " + Ms(Percentile(values, 1));
+// With the redraw off and the control looked up once, as the program's load fills it.
+void FillList(const Rows& rows) {
+    HWND list = SoundListControl();
+    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
+    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+        InsertEntryRow(list, (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
+    }
+    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 int Usage(const char* arguments) {
@@ -38,11 +38,9 @@ int Usage(const char* arguments) {
 }
 
 int main(int argc, char** argv) {
-    const struct {
-        const char* name;
-        int (*run)(int, char**);
-    } tools[] = {{"host", RunWatcherHost}, {"press", RunKeyPresser}, {"largelist", RunLargeList},
-                 {"savedlist", RunSavedList}};
+    const struct { const char* name; int (*run)(int, char**); } tools[] = {
+        {"host", RunWatcherHost}, {"press", RunKeyPresser}, {"largelist", RunLargeList},
+        {"savedlist", RunSavedList}};
     for (const auto& tool : tools) {
         if (argc > 1 && std::strcmp(argv[1], tool.name) == 0) return tool.run(argc - 2, argv + 2);
     }

@@ -4,14 +4,16 @@
 
 #include <windows.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
+using Rows = std::vector<std::array<std::string, 3>>;  // key1, key2 and path of each row, top first
+
 double NowMs();                                           // the performance counter
 double Percentile(std::vector<double> values, double p);  // -1 for no values
-std::string Ms(double value);                             // "-" for a negative value
-std::string Spread(const std::vector<double>& values);    // "p50 / p95 / max"
 int Usage(const char* arguments);                         // says how to call a tool; returns 2
+void FillList(const Rows& rows);                          // the program's list, emptied first
 
 int RunWatcherHost(int argc, char** argv);
 int RunKeyPresser(int argc, char** argv);

@@ -1,16 +1,7 @@
-// Large lists, timed from outside as a user feels them, for each chordbell.exe given (the builds
-// with and without the bulk treatment), interleaved so that a slow moment of the machine does not
-// fall on one build alone. Each program runs as a process of its own in a folder whose data.ini
-// holds the entries, all on key 7, which no keyboard sends: the watcher reads every row of every
-// pass and plays nothing. Prints the table of scripts/bench-largelist.sh, a column a build:
-//   - start-up: from CreateProcess until the main window is visible and until its list has
-//     painted, with 0, 1,000 and 10,000 entries (medians of STARTS);
-//   - answers to a message from this process while the watcher reads 0, 100 and 1,000 rows and
-//     nothing is pressed, and mouse clicks on the registration toggle until it reports checked
-//     and has painted;
-//   - add, edit, delete, clear and close (with its save) on 1,000 rows through the window's
-//     commands, until the command has run and until the list has painted (a close: until the
-//     process has ended); a close with no entries beside it: Wine's own cost of a close.
+// Large lists under Wine, timed from outside as a user feels them, for each chordbell.exe given,
+// in turn so that a slow moment of the machine does not fall on one build alone: start-up, answers
+// and toggle clicks while the watcher reads, and the editing commands on 1,000 rows. Each program
+// runs in a folder of its own whose entries are all on key 7, which no keyboard sends.
 // Usage: cbbench largelist WORKDIR STARTS ANSWERS CLICKS COMMANDS RUNS CHORDBELL_EXE...
 #include "bench/wine/bench.h"
 
@@ -18,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <map>
 
 #include "app/app.h"
@@ -32,19 +24,19 @@ std::vector<std::map<std::string, std::vector<double>>> g_samples;  // a build e
 size_t g_build = 0;                                                 // the build being measured
 
 void Add(const std::string& figure, double ms) { g_samples[g_build][figure].push_back(ms); }
-std::vector<double>& Samples(size_t build, const std::string& figure) { return g_samples[build][figure]; }
+std::string StartUp(const std::string& entries, const char* until) {
+    return "start-up, " + entries + " entries: " + until;
+}
 
 // A folder of the work folder whose data.ini holds `rows` entries.
 std::string Folder(const std::string& name, int rows) {
     const std::string dir = g_work + "\\" + name;
     CreateDirectoryA(dir.c_str(), nullptr);
-    std::string text = "[LISTNUM]\r\nLIST=" + std::to_string(rows) + "\r\n";
+    std::ofstream file(dir + "\\data.ini", std::ios::binary);
+    file << "[LISTNUM]\r\nLIST=" << rows << "\r\n";
     for (int i = 0; i < rows; ++i) {
-        text += "[LIST" + std::to_string(i) + "]\r\nkey1=7\r\nkey2=-1\r\npath=C:\\none\\" + std::to_string(i) + ".wav\r\n";
+        file << "[LIST" << i << "]\r\nkey1=7\r\nkey2=-1\r\npath=C:\\none\\" << i << ".wav\r\n";
     }
-    FILE* file = std::fopen((dir + "\\data.ini").c_str(), "wb");
-    if (file) std::fwrite(text.data(), 1, text.size(), file);
-    if (file) std::fclose(file);
     return dir;
 }
 
@@ -72,7 +64,8 @@ class Program {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         std::string command = "\"" + g_exes[g_build] + "\"";
-        CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup, &process_);
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(), &startup,
+                       &process_);
         for (; process_.hProcess && !window && NowMs() - started < kTimeoutMs && !Ended(0); Sleep(1)) {
             HWND found = FindWindowA(kMainClassName, nullptr);
             DWORD pid = 0;
@@ -91,12 +84,12 @@ class Program {
     Program& operator=(const Program&) = delete;
 
     HWND Control(int id) const { return GetDlgItem(window, id); }
-    bool Ended(DWORD timeoutMs) const { return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0; }
+    bool Ended(DWORD ms) const { return WaitForSingleObject(process_.hProcess, ms) == WAIT_OBJECT_0; }
 
-    // How long the user-interface thread takes to serve a message; -1 when it does not.
-    double Time(HWND to, UINT message, WPARAM wParam = 0) const {
+    // How long the user-interface thread takes to serve a message to the window; -1 when it does not.
+    double Time(UINT message, WPARAM wParam = 0) const {
         const double start = NowMs();
-        return Ask(to, message, wParam) == -1 ? -1 : NowMs() - start;
+        return Ask(window, message, wParam) == -1 ? -1 : NowMs() - start;
     }
     LRESULT Ask(HWND to, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
         DWORD_PTR answer = 0;
@@ -111,10 +104,10 @@ class Program {
 };
 
 bool TimeStart(int entries) {
-    const Program program(Folder("startup-" + std::to_string(entries), entries));
-    const std::string figure = "start-up, " + std::to_string(entries) + " entries: ";
-    Add(figure + "window visible", program.window ? NowMs() - program.started : -1);
-    Add(figure + "list painted", UntilPainted(program.Control(IDC_SOUND_LIST), program.started));
+    const std::string count = std::to_string(entries);
+    const Program program(Folder("startup-" + count, entries));
+    Add(StartUp(count, "window visible"), program.window ? NowMs() - program.started : -1);
+    Add(StartUp(count, "list painted"), UntilPainted(program.Control(IDC_SOUND_LIST), program.started));
     return program.window;
 }
 
@@ -139,7 +132,7 @@ bool TimeAnswers(int rows, int answers, int clicks) {
     const std::string figure = std::to_string(rows) + " rows: p50 / p95 / max";
     for (int i = 0; i < answers; ++i) {
         Sleep(std::rand() % 10);  // irregular moments, the same in every run
-        Add("answer, watcher on " + figure, program.Time(program.window, WM_NULL));
+        Add("answer, watcher on " + figure, program.Time(WM_NULL));
     }
     for (int i = 0; i < clicks; ++i) {
         Sleep(std::rand() % 50);
@@ -166,24 +159,20 @@ bool SelectTopRow(const Program& program) {
     return false;
 }
 
-bool HasRows(const Program& program, int rows) {
-    if (!program.window || program.Ask(program.Control(IDC_SOUND_LIST), LVM_GETITEMCOUNT) != rows) return false;
-    UntilPainted(program.Control(IDC_SOUND_LIST), NowMs());
-    Sleep(500);  // the watcher under way, and the first paint on the screen
-    return true;
-}
-
 // Figures "NAME run" and "NAME painted"; a close is timed until the process has ended.
 void TimeCommand(const Program& program, const std::string& name, UINT message, WPARAM command) {
     const double start = NowMs();
-    Add(name + " run", program.Time(program.window, message, command));
+    Add(name + " run", program.Time(message, command));
     Add(name + " painted", message == WM_CLOSE ? (program.Ended(60000) ? NowMs() - start : -1)
                                                : UntilPainted(program.Control(IDC_SOUND_LIST), start));
 }
 
 bool TimeCommandsOnRows(int rows, bool edit, int repeats) {
     const Program program(Folder("commands", rows));  // rewritten: each close saves it reversed
-    if (!HasRows(program, rows)) return false;
+    HWND list = program.Control(IDC_SOUND_LIST);
+    if (!program.window || program.Ask(list, LVM_GETITEMCOUNT) != rows) return false;
+    UntilPainted(list, NowMs());
+    Sleep(500);  // the watcher under way, and the first paint on the screen
     for (int i = 0; i < repeats && rows > 0; ++i) {
         if (!SelectTopRow(program)) return false;
         if (edit) TimeCommand(program, "edit", WM_COMMAND, MAKEWPARAM(IDC_EDIT_BUTTON, BN_CLICKED));
@@ -196,46 +185,56 @@ bool TimeCommandsOnRows(int rows, bool edit, int repeats) {
     return true;
 }
 
-void Row(const std::string& label, std::string (*cell)(size_t build, const std::string& figure),
-         const std::string& figure) {
-    std::printf("%-52s", label.c_str());
-    for (size_t build = 0; build < g_exes.size(); ++build) std::printf(" %-22s", cell(build, figure).c_str());
-    std::printf("\n");
+std::string Ms(double value) {  // "-" for none
+    char text[32];
+    std::snprintf(text, sizeof text, value < 10 ? "%.2f" : "%.0f", value);
+    return value < 0 ? "-" : text;
 }
 
-std::string Median(size_t build, const std::string& figure) { return Ms(Percentile(Samples(build, figure), 0.5)); }
-std::string All(size_t build, const std::string& figure) { return Spread(Samples(build, figure)); }
-std::string Command(size_t build, const std::string& name) {
-    return Median(build, name + " run") + " / " + Median(build, name + " painted") + " / " +
-           Ms(Percentile(Samples(build, name + " painted"), 1));
+// The table's cells are figures of the build g_build.
+double At(const std::string& figure, double p) { return Percentile(g_samples[g_build][figure], p); }
+std::string Three(double a, double b, double c) { return Ms(a) + " / " + Ms(b) + " / " + Ms(c); }
+std::string Command(const std::string& name) {
+    return Three(At(name + " run", 0.5), At(name + " painted", 0.5), At(name + " painted", 1));
 }
-std::string CostOfList(size_t build, const std::string& entries) {
-    return Ms(Percentile(Samples(build, "start-up, " + entries + " entries: window visible"), 0.5) -
-              Percentile(Samples(build, "start-up, 0 entries: window visible"), 0.5));
+std::string CostOfList(const char* entries) {
+    return Ms(At(StartUp(entries, "window visible"), 0.5) - At(StartUp("0", "window visible"), 0.5));
 }
-std::string Longest(size_t build, const std::string&) {
-    double longest = 0;
-    for (const auto& [figure, values] : g_samples[build]) {
-        if (figure.find(" rows: ") != std::string::npos) longest = std::max(longest, Percentile(values, 1));
-    }
-    return Ms(longest);
+bool AnswerOrClick(const std::string& figure) { return figure.find(" rows: ") != std::string::npos; }
+
+template <typename Cell>
+void Row(const std::string& label, Cell cell) {
+    std::printf("%-52s", label.c_str());
+    for (g_build = 0; g_build < g_exes.size(); ++g_build) std::printf(" %-22s", cell().c_str());
+    std::printf("\n");
 }
 
 void PrintTable() {
     for (const char* entries : {"0", "1000", "10000"}) {
-        for (const char* to : {"window visible", "list painted"}) {
-            Row("start-up, " + std::string(entries) + " entries: " + to, Median, "start-up, " + std::string(entries) + " entries: " + to);
+        for (const char* until : {"window visible", "list painted"}) {
+            const std::string figure = StartUp(entries, until);
+            Row(figure, [&] { return Ms(At(figure, 0.5)); });
         }
     }
-    Row("  cost of the list at 1000 (N - 0), target < 100", CostOfList, "1000");
-    Row("  cost of the list at 10000 (N - 0), target < 500", CostOfList, "10000");
-    for (const auto& [figure, values] : g_samples[0]) {
-        if (figure.find(" rows: ") != std::string::npos) Row(figure, All, figure);
+    Row("  cost of the list at 1000 (N - 0), target < 100", [] { return CostOfList("1000"); });
+    Row("  cost of the list at 10000 (N - 0), target < 500", [] { return CostOfList("10000"); });
+    for (const auto& samples : g_samples[0]) {
+        const std::string& figure = samples.first;
+        if (!AnswerOrClick(figure)) continue;
+        Row(figure, [&] { return Three(At(figure, 0.5), At(figure, 0.95), At(figure, 1)); });
     }
-    Row("  longest answer or click of all, target < 1000", Longest, "");
-    for (const char* name : {"add", "edit", "delete", "clear"}) Row(name + std::string(" on 1000 rows: run / painted / max"), Command, name);
-    Row("close, saving 1000 rows: run / ended / max", Command, "close");
-    Row("close, no entries (Wine alone): run / ended / max", Command, "close-empty");
+    Row("  longest answer or click of all, target < 1000", [] {
+        double longest = 0;
+        for (const auto& [figure, values] : g_samples[g_build]) {
+            if (AnswerOrClick(figure)) longest = std::max(longest, Percentile(values, 1));
+        }
+        return Ms(longest);
+    });
+    for (const char* name : {"add", "edit", "delete", "clear"}) {
+        Row(name + std::string(" on 1000 rows: run / painted / max"), [&] { return Command(name); });
+    }
+    Row("close, saving 1000 rows: run / ended / max", [] { return Command("close"); });
+    Row("close, no entries (Wine alone): run / ended / max", [] { return Command("close-empty"); });
 }
 
 }  // namespace
@@ -245,25 +244,23 @@ int RunLargeList(int argc, char** argv) {
     g_work = argv[0];
     g_exes.assign(argv + 6, argv + argc);
     g_samples.resize(g_exes.size());
+    const int starts = std::atoi(argv[1]), answers = std::atoi(argv[2]), clicks = std::atoi(argv[3]);
+    const int commands = std::atoi(argv[4]), runs = std::atoi(argv[5]);
     bool done = true;
-    for (g_build = 0; g_build < g_exes.size(); ++g_build) {
-        const Program warmUp(Folder("startup-0", 0));  // a first start loads Wine's own libraries
+    const auto eachBuild = [&done](const auto& measure) {
+        for (g_build = 0; g_build < g_exes.size(); ++g_build) done = measure() && done;
+    };
+    eachBuild([] { const Program warmUp(Folder("startup-0", 0)); return true; });  // loads Wine's own libraries
+    for (int run = 0; run < starts; ++run) {
+        for (int entries : {0, 1000, 10000}) eachBuild([&] { return TimeStart(entries); });
     }
-    for (int run = 0; run < std::atoi(argv[1]); ++run) {
-        for (int entries : {0, 1000, 10000}) {
-            for (g_build = 0; g_build < g_exes.size(); ++g_build) done = TimeStart(entries) && done;
-        }
-    }
-    for (int rows : {0, 100, 1000}) {
-        for (g_build = 0; g_build < g_exes.size(); ++g_build) {
-            done = TimeAnswers(rows, std::atoi(argv[2]), std::atoi(argv[3])) && done;
-        }
-    }
-    for (int run = 0; run < std::atoi(argv[5]); ++run) {
-        for (g_build = 0; g_build < g_exes.size(); ++g_build) {
-            for (int edit : {1, 0}) done = TimeCommandsOnRows(1000, edit, std::atoi(argv[4])) && done;
-            done = TimeCommandsOnRows(0, false, 0) && done;
-        }
+    for (int rows : {0, 100, 1000}) eachBuild([&] { return TimeAnswers(rows, answers, clicks); });
+    for (int run = 0; run < runs; ++run) {
+        eachBuild([&] {
+            const bool edited = TimeCommandsOnRows(1000, true, commands);
+            const bool deleted = TimeCommandsOnRows(1000, false, commands);
+            return TimeCommandsOnRows(0, false, 0) && edited && deleted;
+        });
     }
     PrintTable();
     return done ? 0 : 1;

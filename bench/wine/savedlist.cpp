@@ -1,14 +1,12 @@
-// Load and save of the saved list, timed: the program's own (LoadSoundList, SaveSoundList) against
-// the same work through the platform's private-profile functions, on the same files and rows, in
-// the program's own main window, hidden. Both sides fill the list with its redraw off, as the
-// program's load does, and read it the same way, so what differs is the file work.
+// Load and save of the saved list: the program's own (LoadSoundList, SaveSoundList) against the
+// same work through the platform's private-profile functions, on the same files and rows, in the
+// program's main window, hidden. Both sides fill and read the list the same way, so what differs is
+// the file work. Prints a Markdown table of medians in ms; exits 1 if the two sides' work differed.
 // Usage: cbbench savedlist [ENTRIES...]   (default 10 1000 10000), run in a folder of its own
-// Prints a Markdown table of medians in milliseconds; exits 1 if the two sides' work differed.
 #include "bench/wine/bench.h"
 
 #include <commctrl.h>
 
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -19,7 +17,6 @@
 
 namespace {
 
-using Rows = std::vector<std::array<std::string, 3>>;  // top row first
 const char* const kKeys[] = {"key1", "key2", "path"};
 const char* const kDefaults[] = {"17", "88", "Beep"};
 
@@ -33,16 +30,6 @@ Rows ListRows() {
         rows[row] = {entry.key1, entry.key2, entry.path};
     }
     return rows;
-}
-
-void FillList(const Rows& rows) {
-    HWND list = SoundListControl();
-    SendMessageA(list, LVM_DELETEALLITEMS, 0, 0);
-    SendMessageA(list, WM_SETREDRAW, FALSE, 0);
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-        InsertEntryRow(list, (*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
-    }
-    SendMessageA(list, WM_SETREDRAW, TRUE, 0);
 }
 
 // The count, then each section, which goes on top of the list as the program's load puts it.

@@ -1,20 +1,11 @@
-// The two sides of scripts/bench-watcher.sh.
-//
-// The host: "program" is the program's own main window and key watcher, made by its start-up
-// functions; "bare" is a plain window with a list view of the same size and a thread that makes
-// the watcher's pass (the same look-ups, reads, key questions, sound and sleep) with nothing
-// around it. Both fill their list the same way and time the passes the same way: a pass is the
-// time between two row counts asked by the watcher thread, its 16 ms sleep included.
-// Usage: cbbench host bare|program ROWS DIR IDLE_MS
-// Writes DIR\ready once the rows are in, serves until DIR\stop appears, then prints the passes
-// of the first IDLE_MS after ready, while nothing is pressed: "passes N p50 P p95 Q".
-//
-// The key presser: presses a key from a process of its own, as a user does, and times each
-// press from its key-down to the first new bytes in the sound capture file. Before each press it
-// waits until nothing has been played for QUIET_MS, then a random time below JITTER_MS, so that
-// the presses fall at every moment of a pass.
-// Usage: cbbench press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE
-// Prints "presses N missed M p50 P p95 Q".
+// The two sides of scripts/bench-watcher.sh. The host, "program" (the program's own window and
+// watcher) or "bare" (a plain window and a thread making the watcher's pass with nothing around
+// it), fills its list, writes DIR\ready, serves until DIR\stop appears and prints the passes (row
+// count to row count) of the first IDLE_MS after ready. The presser presses the key from a process
+// of its own after QUIET_MS of silence and a random wait below JITTER_MS, so that presses fall at
+// every moment of a pass, and times each until new bytes reach the capture file.
+// Usage: cbbench host bare|program ROWS DIR IDLE_MS               prints "passes N p50 P p95 Q"
+//        cbbench press PRESSES QUIET_MS JITTER_MS CAPTURE_FILE    prints "presses N missed M p50 P p95 Q"
 #include "bench/wine/bench.h"
 
 #include <commctrl.h>
@@ -24,7 +15,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 
 #include "app/app.h"
@@ -66,10 +56,11 @@ DWORD WINAPI BarePass(LPVOID) {
 void StartBareLoop() {
     const INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&classes);
-    g_shared.mainWindow = CreateWindowExA(0, "STATIC", "bare loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
-                                          100, 480, 360, nullptr, nullptr, nullptr, nullptr);
-    CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS, 145,
-                    165, 320, 140, g_shared.mainWindow, reinterpret_cast<HMENU>(INT_PTR{IDC_SOUND_LIST}), nullptr, nullptr);
+    g_shared.mainWindow = CreateWindowExA(0, "STATIC", "bare loop", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100,
+                                          480, 360, nullptr, nullptr, nullptr, nullptr);
+    CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT | LVS_SHOWSELALWAYS,
+                    145, 165, 320, 140, g_shared.mainWindow, reinterpret_cast<HMENU>(INT_PTR{IDC_SOUND_LIST}),
+                    nullptr, nullptr);
     for (int column = 0; column < 3; ++column) {
         LVCOLUMNA definition = {};
         definition.mask = LVCF_WIDTH | LVCF_SUBITEM;
@@ -88,14 +79,6 @@ std::string WriteSound(const std::string& dir) {
     file.write(reinterpret_cast<const char*>(header), sizeof header);
     for (int sample = 0; sample < 400; ++sample) file.write("\xB8\x0B", 2);  // 3000
     return dir + "\\bench.wav";
-}
-
-// rows - 1 entries on a key nobody presses above the bench key's entry.
-void FillList(int rows, const std::string& sound) {
-    SendMessageA(SoundListControl(), WM_SETREDRAW, FALSE, 0);
-    InsertEntryRow(std::to_string(kBenchKey).c_str(), "-1", sound.c_str());
-    for (int i = 1; i < rows; ++i) InsertEntryRow("7", "-1", "C:\\none.wav");
-    SendMessageA(SoundListControl(), WM_SETREDRAW, TRUE, 0);
 }
 
 // Ends the message loop once the script asks for it.
@@ -124,27 +107,27 @@ bool WaitQuiet(const char* capture, DWORD quietMs) {
 void Key(DWORD flags) {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
-    input.ki.wVk = kBenchKey;
-    input.ki.dwFlags = flags;
+    input.ki = {kBenchKey, 0, flags, 0, 0};
     SendInput(1, &input, sizeof input);
 }
 
 }  // namespace
 
 int RunWatcherHost(int argc, char** argv) {
-    const bool bare = argc == 4 && std::strcmp(argv[0], "bare") == 0;
-    if (argc != 4 || (!bare && std::strcmp(argv[0], "program") != 0)) {
-        return Usage("host bare|program ROWS DIR IDLE_MS");
-    }
+    const std::string host = argc == 4 ? argv[0] : "";
+    if (host != "bare" && host != "program") return Usage("host bare|program ROWS DIR IDLE_MS");
     std::string dir = argv[2];
     SetCurrentDirectoryA(dir.c_str());  // no saved list of another run is loaded
-    if (bare) {
+    if (host == "bare") {
         StartBareLoop();
     } else {
         CreateSharedResources();
         CreateMainWindow();
     }
-    FillList(std::atoi(argv[1]), WriteSound(dir));
+    // Entries on a key nobody presses above the bench key's entry.
+    Rows rows(std::max(0, std::atoi(argv[1]) - 1), {"7", "-1", "C:\\none.wav"});
+    rows.push_back({std::to_string(kBenchKey), "-1", WriteSound(dir)});
+    FillList(rows);
     g_listProc = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(SoundListControl(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(TimingListProc)));
     std::fclose(std::fopen((dir + "\\ready").c_str(), "w"));
@@ -159,7 +142,8 @@ int RunWatcherHost(int argc, char** argv) {
             passes.push_back(g_passStarts[i] - g_passStarts[i - 1]);
         }
     }
-    std::printf("passes %zu p50 %.1f p95 %.1f\n", passes.size(), Percentile(passes, 0.5), Percentile(passes, 0.95));
+    std::printf("passes %zu p50 %.1f p95 %.1f\n", passes.size(), Percentile(passes, 0.5),
+                Percentile(passes, 0.95));
     return 0;
 }
 
@@ -179,11 +163,8 @@ int RunKeyPresser(int argc, char** argv) {
         const double down = NowMs();
         Key(0);
         while (FileSize(capture) == before && NowMs() - down < 20000) Sleep(1);
-        if (FileSize(capture) == before) {
-            ++missed;
-        } else {
-            latencies.push_back(NowMs() - down);
-        }
+        if (FileSize(capture) == before) ++missed;
+        else latencies.push_back(NowMs() - down);
         Key(KEYEVENTF_KEYUP);
     }
     std::printf("presses %zu missed %d p50 %.1f p95 %.1f\n", latencies.size(), missed, Percentile(latencies, 0.5),
