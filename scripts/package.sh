@@ -8,22 +8,18 @@
 # cmake/windows.cmake).
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
-root=$CB_ROOT
-build=$CB_BUILD
-dist=$build/dist
+root=$CB_ROOT build=$CB_BUILD dist=$CB_BUILD/dist
 
 version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
 [ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
 
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-  SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)
-fi
+: "${SOURCE_DATE_EPOCH:=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   echo "package: note: the work tree has uncommitted changes; the archives hold them"
 fi
 
 bash "$root/scripts/setup.sh"
-mkdir -p "$build"
+mkdir -p "$dist"
 # The build folders of scripts/build.sh, reused; only the program is built.
 for arch in i686 x86_64; do
   { cb_configure "$arch" && cmake --build "$build/$arch" --target chordbell; } \
@@ -31,7 +27,6 @@ for arch in i686 x86_64; do
     { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
 done
 
-mkdir -p "$dist"
 stage=$(mktemp -d "$dist/stage.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 
@@ -50,8 +45,7 @@ package() {  # arch suffix
   guide "$root/packaging/readme.txt" "$folder/readme.txt"
   guide "$root/packaging/readme_en.txt" "$folder/readme_en.txt"
   cp "$build/$arch/chordbell.exe" "$folder/chordbell.exe"
-  chmod 0644 "$folder"/*.txt
-  chmod 0755 "$folder/chordbell.exe"
+  chmod 0644 "$folder"/*.txt && chmod 0755 "$folder/chordbell.exe"
   find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm -f "$dist/$name.zip"
   # The Japanese guide first, for a lister that keeps the archive's order.
