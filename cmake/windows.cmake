@@ -6,12 +6,8 @@ add_compile_definitions(WIN32_LEAN_AND_MEAN STRICT _WIN32_WINNT=0x0600 WINVER=0x
 # OFF only for the comparison build of scripts/bench-largelist.sh.
 option(CB_BULK_REDRAW "Fill the sound list with its redraw switched off" ON)
 add_compile_definitions(CB_BULK_REDRAW=$<BOOL:${CB_BULK_REDRAW}>)
-if(MSVC)
-  set(CB_STATIC_LINK "")
-else()
-  add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
-  set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
-endif()
+add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
+set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/app/*.cpp
@@ -29,10 +25,8 @@ target_link_libraries(chordbell_core PUBLIC chordbell_portable
 add_executable(chordbell WIN32 resources/chordbell.rc)
 set_target_properties(chordbell PROPERTIES LINKER_LANGUAGE CXX)
 target_link_libraries(chordbell PRIVATE chordbell_core ${CB_STATIC_LINK})
-if(NOT MSVC)
-  # Reproducible binaries: no time stamp in the PE header.
-  target_link_options(chordbell PRIVATE -Wl,--no-insert-timestamp -s)
-endif()
+# Reproducible binaries: no time stamp in the PE header.
+target_link_options(chordbell PRIVATE -Wl,--no-insert-timestamp -s)
 
 if(CB_TESTS)
   find_path(CB_GTEST_SOURCE_DIR CMakeLists.txt PATHS /usr/src/googletest NO_DEFAULT_PATH

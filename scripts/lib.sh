@@ -1,15 +1,12 @@
 # Sourced by the scripts: the project's paths, its one CMake configure line, Wine (prefix,
-# display, the ALSA device that captures what is played), waiting for windows, and running
-# GoogleTest programs. A script's own build tree is $CB_BUILD (default build/).
+# display, the ALSA device that captures what is played) and waiting with a deadline. A script's
+# own build tree is $CB_BUILD (default build/).
 
 CB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CB_BUILD_DIR=${CB_BUILD_DIR:-$CB_ROOT/build}
 CB_BUILD=$CB_BUILD_DIR
 CB_WINE=/usr/lib/wine/wine64
 CB_WINESERVER=/usr/lib/wine/wineserver64
-CB_PASSED=0
-CB_FAILED=0
-CB_FAILURES=()
 
 cb_install() {
   local p missing=()
@@ -162,54 +159,4 @@ cb_wait() {  # SECONDS WHAT COMMAND...: polls COMMAND until it succeeds
     fi
     sleep 0.1
   done
-}
-
-# "ID W H X Y" of each viewable window whose line in `xwininfo -root -tree` holds MATCH.
-cb_windows() {  # MATCH
-  local id
-  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="$1" 'index($0, t) {print $1}'); do
-    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
-      /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
-      /Width:/ {w = $NF} /Height:/ {h = $NF} /Map State: IsViewable/ {print id, w, h, x, y}'
-  done
-}
-cb_window_geometry() { cb_windows "\"$1\": (" | awk '{print $2, $3, $4, $5; exit}'; }
-cb_window_shown() { [ -n "$(cb_window_geometry "$1")" ]; }
-cb_window_hidden() { ! cb_window_shown "$1"; }
-cb_wait_window() { cb_wait "${2:-30}" "the window \"$1\"" cb_window_shown "$1"; }
-cb_wait_window_gone() { cb_wait "${2:-30}" "the end of the window \"$1\"" cb_window_hidden "$1"; }
-
-cb_record() {  # NAME PASSED FAILED
-  CB_PASSED=$((CB_PASSED + $2))
-  CB_FAILED=$((CB_FAILED + $3))
-  [ "$3" -eq 0 ] || CB_FAILURES+=("$1")
-  printf '   %-28s %4d passed, %d failed\n' "$1" "$2" "$3"
-}
-
-# The count comes from the report the program writes at its end, so a runner that runs nothing
-# (a 32-bit program under wine64 exits 0 at once), has no tests, or dies midway fails.
-cb_run_gtest() {  # NAME LOG COMMAND...
-  local name=$1 log=$2
-  shift 2
-  local report=${log%.log}.xml arg
-  arg=$report
-  case "${1##*/}" in wine*) arg=$(cb_winpath "$report") ;; esac
-  rm -f "$report"
-  timeout "${CB_TEST_TIMEOUT:-900}" "$@" --gtest_output="xml:$arg" > "$log" 2>&1
-  local rc=$? total ran fails
-  read -r total fails < <(sed -n 's/.*<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
-    "$report" 2>/dev/null)
-  ran=$(grep -c '<testcase .*status="run" result="completed"' "$report" 2>/dev/null)
-  total=${total:-0} fails=${fails:-0} ran=${ran:-0}
-  if [ "$total" -eq 0 ] || [ "$ran" -ne "$total" ]; then
-    echo "   $name: ran $ran of $total tests (exit $rc); see $log"
-    fails=$((fails > 0 ? fails : 1))
-  elif [ "$rc" -ne 0 ] && [ "$fails" -eq 0 ]; then
-    echo "   $name: exit $rc with no failed test; see $log"
-    fails=1
-  fi
-  [ "$fails" -eq 0 ] ||
-    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:' | head -20 | sed 's/^/     /'
-  cb_record "$name" $((ran > fails ? ran - fails : 0)) "$fails"
-  [ "$fails" -eq 0 ]
 }

@@ -21,6 +21,21 @@ cb_wine_boot
 dir=$(mktemp -d)
 trap 'cb_wine_stop; rm -rf "$dir"' EXIT
 
+# "ID W H X Y" of each viewable window whose line in `xwininfo -root -tree` holds MATCH.
+windows() {  # MATCH
+  local id
+  for id in $(xwininfo -root -tree 2>/dev/null | awk -v t="$1" 'index($0, t) {print $1}'); do
+    xwininfo -id "$id" 2>/dev/null | awk -v id="$id" '
+      /Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+      /Width:/ {w = $NF} /Height:/ {h = $NF} /Map State: IsViewable/ {print id, w, h, x, y}'
+  done
+}
+window_geometry() { windows "\"$1\": (" | awk '{print $2, $3, $4, $5; exit}'; }
+window_shown() { [ -n "$(window_geometry "$1")" ]; }
+window_hidden() { ! window_shown "$1"; }
+wait_window() { cb_wait "${2:-30}" "the window \"$1\"" window_shown "$1"; }
+wait_window_gone() { cb_wait "${2:-30}" "the end of the window \"$1\"" window_hidden "$1"; }
+
 # Saves the screen's W x H rectangle at X, Y once three grabs in a row are alike: the window is
 # there before it has painted, and the painting itself has nothing to ask about.
 shoot() {  # W H X Y FILE [SCALE]
@@ -41,7 +56,7 @@ shoot() {  # W H X Y FILE [SCALE]
 click() { xdotool mousemove "$1" "$2" click 1; }
 
 # Menus and tips are windows without a title; the taskbar is one too.
-untitled() { cb_windows '(has no name): ('; }
+untitled() { windows '(has no name): ('; }
 untitled_new() { untitled | grep -qvxF -f <(printf '%s\n' "$1"); }
 
 # Opens the menu bar item at X and clicks its popup's item at Y (offsets in the main window).
@@ -67,14 +82,14 @@ start() {  # [ROWS in data.ini]
   fi
   (cd "$dir/run" && exec "$CB_WINE" explorer /desktop=shell,1024x768 "$CB_BUILD/x86_64/chordbell.exe") &
   app=$!
-  cb_wait_window ChordBell
-  read -r mw mh mx my < <(cb_window_geometry ChordBell)
+  wait_window ChordBell
+  read -r mw mh mx my < <(window_geometry ChordBell)
 }
 
 # Closes the program from its caption; the virtual desktop ends with it.
 quit() {
   click $((mx + mw - 14)) $((my + 11))
-  cb_wait_window_gone ChordBell
+  wait_window_gone ChordBell
   cb_wait 30 "the end of the program" eval '! kill -0 "$app"'
 }
 
@@ -86,22 +101,22 @@ for shot in "$@"; do
     about)
       start
       menu 153 52  # "情報" > "バージョン情報"
-      cb_wait_window Version
-      read -r aw ah ax ay < <(cb_window_geometry Version)
+      wait_window Version
+      read -r aw ah ax ay < <(window_geometry Version)
       shoot "$aw" "$ah" "$ax" "$ay" about.png
       click $((ax + aw - 14)) $((ay + 11))
-      cb_wait_window_gone Version ;;
+      wait_window_gone Version ;;
     tray)
       start
       menu 98 52  # "ウインドウ" > "タスクトレイに格納"
-      cb_wait_window_gone ChordBell
+      wait_window_gone ChordBell
       # The icon sits at the right end of the taskbar; rest the mouse on it until the tip shows.
       before=$(untitled)
       xdotool mousemove 1000 700 sleep 0.3 mousemove 1013 757
       cb_wait 10 "the tray icon's tip" untitled_new "$before"
       shoot 180 56 844 712 tray.png 300
       xdotool click 1  # a left press on the icon brings the window back
-      cb_wait_window ChordBell ;;
+      wait_window ChordBell ;;
   esac
   quit
 done

@@ -11,7 +11,44 @@ source "$(dirname "$0")/lib.sh"
 build=$CB_BUILD
 logs=$build/test-logs
 
+passed=0 failed=0 failures=()
+
 say() { printf '== %s\n' "$*"; }
+
+record() {  # NAME PASSED FAILED
+  passed=$((passed + $2))
+  failed=$((failed + $3))
+  [ "$3" -eq 0 ] || failures+=("$1")
+  printf '   %-28s %4d passed, %d failed\n' "$1" "$2" "$3"
+}
+
+# The count comes from the report the program writes at its end, so a runner that runs nothing
+# (a 32-bit program under wine64 exits 0 at once), has no tests, or dies midway fails.
+run_gtest() {  # NAME LOG COMMAND...
+  local name=$1 log=$2
+  shift 2
+  local report=${log%.log}.xml arg
+  arg=$report
+  case "${1##*/}" in wine*) arg=$(cb_winpath "$report") ;; esac
+  rm -f "$report"
+  timeout "${CB_TEST_TIMEOUT:-900}" "$@" --gtest_output="xml:$arg" > "$log" 2>&1
+  local rc=$? total ran fails
+  read -r total fails < <(sed -n 's/.*<testsuites tests="\([0-9]*\)" failures="\([0-9]*\)".*/\1 \2/p' \
+    "$report" 2>/dev/null)
+  ran=$(grep -c '<testcase .*status="run" result="completed"' "$report" 2>/dev/null)
+  total=${total:-0} fails=${fails:-0} ran=${ran:-0}
+  if [ "$total" -eq 0 ] || [ "$ran" -ne "$total" ]; then
+    echo "   $name: ran $ran of $total tests (exit $rc); see $log"
+    fails=$((fails > 0 ? fails : 1))
+  elif [ "$rc" -ne 0 ] && [ "$fails" -eq 0 ]; then
+    echo "   $name: exit $rc with no failed test; see $log"
+    fails=1
+  fi
+  [ "$fails" -eq 0 ] ||
+    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:' | head -20 | sed 's/^/     /'
+  record "$name" $((ran > fails ? ran - fails : 0)) "$fails"
+  [ "$fails" -eq 0 ]
+}
 
 # The Wine test program of one build, in a prefix of its own.
 wine_tests() {  # ARCH PREFIX ""|win32 [GTEST ARGS...]
@@ -20,9 +57,9 @@ wine_tests() {  # ARCH PREFIX ""|win32 [GTEST ARGS...]
   shift 3
   if cb_display && cb_wine_boot; then
     cb_capture "$build/capture/$arch"
-    cb_run_gtest "wine_tests $arch" "$logs/wine_tests-$arch.log" "$CB_WINE" "$build/$arch/wine_tests.exe" "$@"
+    run_gtest "wine_tests $arch" "$logs/wine_tests-$arch.log" "$CB_WINE" "$build/$arch/wine_tests.exe" "$@"
   else
-    cb_record "wine_tests $arch" 0 1
+    record "wine_tests $arch" 0 1
   fi
   cb_wine_stop
 }
@@ -43,7 +80,7 @@ if ! bash "$CB_ROOT/scripts/build.sh" "${archs[@]}" > "$logs/build.log" 2>&1; th
 fi
 
 say "native tests (AddressSanitizer, UBSan)"
-cb_run_gtest native "$logs/native.log" "$build/native/native_tests"
+run_gtest native "$logs/native.log" "$build/native/native_tests"
 
 say "fuzzing (${CB_FUZZ_SECONDS:-15} s a target)"
 for fuzzer in "$build"/native/fuzz_*; do
@@ -53,10 +90,10 @@ for fuzzer in "$build"/native/fuzz_*; do
   mkdir -p "$corpus"
   if "$fuzzer" -max_total_time="${CB_FUZZ_SECONDS:-15}" -max_len=4096 -print_final_stats=1 "$corpus" \
        > "$logs/$name.log" 2>&1; then
-    cb_record "$name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$logs/$name.log" | grep -o '[0-9]*$' || echo '?') runs)" 1 0
+    record "$name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$logs/$name.log" | grep -o '[0-9]*$' || echo '?') runs)" 1 0
   else
     tail -20 "$logs/$name.log" | sed 's/^/     /'
-    cb_record "$name" 0 1
+    record "$name" 0 1
   fi
 done
 
@@ -72,9 +109,9 @@ if [ -z "${CB_SKIP_I686:-}" ]; then
     --gtest_filter='Story.*:NumberToText.*:TextToNumber.*:TruncateToInt32.*:IniRead.*:IniWrite.*:Placement.*'
 fi
 read -r p f < <(bash "$CB_ROOT/tests/release/package_test.sh" 2>&1 | tee "$logs/release.log" |
-  sed -n '$s/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p'); cb_record release "${p:-0}" "${f:-1}"
+  sed -n '$s/^\([0-9]*\) passed, \([0-9]*\) failed$/\1 \2/p'); record release "${p:-0}" "${f:-1}"
 
 say "summary"
-[ ${#CB_FAILURES[@]} -eq 0 ] || echo "failed: ${CB_FAILURES[*]} (logs in $logs)"
-echo "$CB_PASSED passed, $CB_FAILED failed"
-[ "$CB_FAILED" -eq 0 ]
+[ ${#failures[@]} -eq 0 ] || echo "failed: ${failures[*]} (logs in $logs)"
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -59,28 +59,20 @@ std::string WideToAnsi(const std::wstring& wide) {
 std::string ToAnsi(const std::string& bytes) {
     size_t markLength = 0;
     const IniTextEncoding encoding = DetectIniTextEncoding(bytes, &markLength);
-    const char* body = bytes.data() + markLength;
-    const size_t bodyLength = bytes.size() - markLength;
+    if (encoding == IniTextEncoding::Ansi) return bytes;
+    const std::string body = bytes.substr(markLength);
+    const int bodyLength = static_cast<int>(body.size());
     std::wstring wide;
-    switch (encoding) {
-        case IniTextEncoding::Ansi:
-            return bytes;
-        case IniTextEncoding::Utf8:
-            wide.resize(static_cast<size_t>(
-                MultiByteToWideChar(CP_UTF8, 0, body, static_cast<int>(bodyLength), nullptr, 0)));
-            MultiByteToWideChar(CP_UTF8, 0, body, static_cast<int>(bodyLength), wide.data(),
-                                static_cast<int>(wide.size()));
-            break;
-        case IniTextEncoding::Utf16LE:
-        case IniTextEncoding::Utf16BE:
-            wide.resize(bodyLength / 2);
-            for (size_t i = 0; i < wide.size(); ++i) {
-                const auto first = static_cast<unsigned char>(body[2 * i]);
-                const auto second = static_cast<unsigned char>(body[2 * i + 1]);
-                wide[i] = static_cast<wchar_t>(encoding == IniTextEncoding::Utf16LE ? first | second << 8
-                                                                                    : first << 8 | second);
-            }
-            break;
+    if (encoding == IniTextEncoding::Utf8) {
+        wide.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, body.data(), bodyLength, nullptr, 0)));
+        MultiByteToWideChar(CP_UTF8, 0, body.data(), bodyLength, wide.data(), static_cast<int>(wide.size()));
+        return WideToAnsi(wide);
+    }
+    const size_t high = encoding == IniTextEncoding::Utf16BE ? 0 : 1;  // where each pair keeps its high byte
+    wide.resize(body.size() / 2);
+    for (size_t i = 0; i < wide.size(); ++i) {
+        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(body[2 * i + high]) << 8 |
+                                       static_cast<unsigned char>(body[2 * i + 1 - high]));
     }
     return WideToAnsi(wide);
 }
