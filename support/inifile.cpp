@@ -1,11 +1,10 @@
-// The reading rules are those of the platform's private-profile functions as Wine implements
-// them, checked against them under Wine: lines end at CR, LF or CR LF; each line is trimmed of
-// blanks; a line that starts with "[" and has a "]" after it opens a section named by what lies
-// between the "[" and the last "]", trimmed; every other non-blank line is a key, with or
-// without an "="; the first of two sections or keys of the same name wins; names compare
-// without regard to the case of ASCII letters. Where the platform rewrites every line of a file
-// it changes, this text keeps every line it does not have to change, byte for byte, and only
-// gives every line a CR LF end.
+// Reading follows the platform's private-profile functions as Wine implements them, checked under
+// Wine: lines end at CR, LF or CR LF; each line is trimmed of blanks; a line that starts with "["
+// and has a "]" after it opens a section named by what lies between the "[" and the last "]",
+// trimmed; every other non-blank line is a key, with or without "="; the first of two sections or
+// keys of the same name wins; names compare without regard to ASCII case. Where the platform
+// rewrites every line of a file it changes, this text keeps each line it need not change byte for
+// byte, and only ends every line with CR LF.
 //
 // Where Wine does otherwise, on purpose: a quoted value exactly one character shorter than the
 // limit keeps its last character (Wine drops it); a lead byte followed by a byte that makes no
@@ -16,6 +15,8 @@
 #include "support/inifile.h"
 
 #include <cstring>
+
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -51,23 +52,33 @@ bool EndsWithLoneLeadByte(std::string_view text) {
     return last != kNone && last + 1 == text.size() && IsLeadByte(text[last]);
 }
 
-// Names and values end at their first NUL character, as the platform's C strings do.
-size_t NulCutEnd(std::string_view line, size_t begin, size_t end) {
-    for (size_t i = begin; i < end; i += CharWidth(line, i)) {
-        if (line[i] == '\0') return i;
+// The first character in [begin, end) that is one of chars; end if none is.
+size_t FindChar(std::string_view text, size_t begin, size_t end, std::string_view chars) {
+    for (size_t i = begin; i < end; i += CharWidth(text, i)) {
+        if (chars.find(text[i]) != kNone) return i;
     }
     return end;
+}
+
+// Names and values end at their first NUL character, as the platform's C strings do.
+size_t NulCutEnd(std::string_view line, size_t begin, size_t end) {
+    return FindChar(line, begin, end, "\0"sv);
+}
+
+// Past the last character in [begin, end) that is not a blank; begin if every one is.
+size_t ContentEnd(std::string_view text, size_t begin, size_t end) {
+    size_t contentEnd = begin;
+    for (size_t i = begin; i < end; i += CharWidth(text, i)) {
+        if (CharWidth(text, i) == 2 || !IsBlank(text[i])) contentEnd = i + CharWidth(text, i);
+    }
+    return contentEnd;
 }
 
 std::string_view Trimmed(std::string_view text) {
     text = text.substr(0, NulCutEnd(text, 0, text.size()));
     size_t begin = 0;
     while (begin < text.size() && IsBlank(text[begin])) ++begin;
-    size_t end = begin;
-    for (size_t i = begin; i < text.size(); i += CharWidth(text, i)) {
-        if (CharWidth(text, i) == 2 || !IsBlank(text[i])) end = i + CharWidth(text, i);
-    }
-    return text.substr(begin, end - begin);
+    return text.substr(begin, ContentEnd(text, begin, text.size()) - begin);
 }
 
 std::string Fold(std::string_view name) {
@@ -90,33 +101,19 @@ struct LineShape {
 
 LineShape Shape(std::string_view line) {
     LineShape shape;
-    bool seen = false;
-    for (size_t i = 0; i < line.size(); i += CharWidth(line, i)) {
-        const size_t width = CharWidth(line, i);
-        if (width == 1 && IsBlank(line[i])) continue;
-        if (!seen) shape.first = i;
-        seen = true;
-        shape.end = i + width;
-    }
-    if (!seen) return shape;
+    while (shape.first < line.size() && IsBlank(line[shape.first])) ++shape.first;
+    shape.end = ContentEnd(line, shape.first, line.size());
+    if (shape.first == shape.end) return shape;
     if (line[shape.first] == '[') {
         for (size_t i = shape.first + 1; i < shape.end; i += CharWidth(line, i)) {
             if (line[i] == ']') shape.bracket = i;
         }
         if (shape.bracket != kNone) return shape;
     }
-    shape.nameEnd = shape.end;
-    for (size_t i = shape.first; i < shape.end; i += CharWidth(line, i)) {
-        if (line[i] == '=') {
-            shape.equals = i;
-            break;
-        }
-    }
-    if (shape.equals == kNone) return shape;
-    shape.nameEnd = shape.first;
-    for (size_t i = shape.first; i < shape.equals; i += CharWidth(line, i)) {
-        if (CharWidth(line, i) == 2 || !IsBlank(line[i])) shape.nameEnd = i + CharWidth(line, i);
-    }
+    const size_t equals = FindChar(line, shape.first, shape.end, "=");
+    shape.nameEnd = ContentEnd(line, shape.first, equals);
+    if (equals == shape.end) return shape;
+    shape.equals = equals;
     shape.valueStart = shape.equals + 1;
     while (shape.valueStart < shape.end && IsBlank(line[shape.valueStart])) ++shape.valueStart;
     return shape;
@@ -171,37 +168,21 @@ uint32_t ParseInteger(std::string_view text) {
 // with it, so it goes. Blanks at either end, and a pair of quotes around the value, would be
 // lost on reading: the value is then put between quotes, which reading takes away.
 std::string EncodeValue(std::string_view value) {
-    size_t end = value.size();
-    for (size_t i = 0; i < value.size(); i += CharWidth(value, i)) {
-        if (value[i] == '\0' || value[i] == '\n' || value[i] == '\r') {
-            end = i;
-            break;
-        }
-    }
-    std::string kept(value.substr(0, end));
+    std::string kept(value.substr(0, FindChar(value, 0, value.size(), "\0\n\r"sv)));
     if (EndsWithLoneLeadByte(kept)) kept.pop_back();
-    if (kept.empty()) return kept;
-    const size_t last = LastCharStart(kept);
-    const bool lastBlank = CharWidth(kept, last) == 1 && IsBlank(kept[last]);
-    const bool quoted = Unquoted(kept).size() != kept.size();
-    if (IsBlank(kept[0]) || lastBlank || quoted) return '"' + kept + '"';
-    return kept;
+    return Unquoted(Trimmed(kept)) == kept ? kept : '"' + kept + '"';
 }
 
 }  // namespace
 
 IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength) {
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") {
-        *markLength = 3;
-        return IniTextEncoding::Utf8;
-    }
-    if (bytes.substr(0, 2) == "\xFF\xFE") {
-        *markLength = 2;
-        return IniTextEncoding::Utf16LE;
-    }
-    if (bytes.substr(0, 2) == "\xFE\xFF") {
-        *markLength = 2;
-        return IniTextEncoding::Utf16BE;
+    static const struct { std::string_view mark; IniTextEncoding encoding; } marks[] = {
+        {"\xEF\xBB\xBF", IniTextEncoding::Utf8}, {"\xFF\xFE", IniTextEncoding::Utf16LE},
+        {"\xFE\xFF", IniTextEncoding::Utf16BE}};
+    for (const auto& m : marks) {
+        if (bytes.substr(0, m.mark.size()) != m.mark) continue;
+        *markLength = m.mark.size();
+        return m.encoding;
     }
     *markLength = 0;
     return IniTextEncoding::Ansi;
@@ -209,7 +190,6 @@ IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength
 
 IniText::IniText() : sections_(1) { byName_.emplace("", 0); }
 
-// Lines end at CR, LF or CR LF, as the platform reads them.
 IniText::IniText(std::string_view text) : IniText() {
     size_t start = 0;
     for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
@@ -223,28 +203,30 @@ IniText::IniText(std::string_view text) : IniText() {
 
 void IniText::AddLine(std::string_view line) {
     const LineShape shape = Shape(line);
-    if (shape.first == shape.end) {
-        sections_.back().lines.emplace_back(line);
-        return;
-    }
     if (shape.bracket != kNone) {
         const std::string_view name = line.substr(shape.first + 1, shape.bracket - shape.first - 1);
-        byName_.emplace(Fold(Trimmed(name)), sections_.size());
-        Section& section = sections_.emplace_back();
-        section.lines.emplace_back(line);
-        section.contentEnd = 1;
+        AddSection(Fold(Trimmed(name)), line);
         return;
     }
     Section& section = sections_.back();
-    Key key;
-    key.foldedName = Fold(line.substr(shape.first, NulCutEnd(line, shape.first, shape.nameEnd) - shape.first));
-    key.line = section.lines.size();
-    key.hasValue = shape.equals != kNone;
-    key.valueStart = key.hasValue ? shape.valueStart : 0;
-    key.valueEnd = key.hasValue ? NulCutEnd(line, shape.valueStart, shape.end) : 0;
-    section.keys.push_back(std::move(key));
+    if (shape.first != shape.end) {
+        const bool hasValue = shape.equals != kNone;
+        const size_t nameEnd = NulCutEnd(line, shape.first, shape.nameEnd);
+        const size_t valueEnd = hasValue ? NulCutEnd(line, shape.valueStart, shape.end) : 0;
+        section.keys.push_back({Fold(line.substr(shape.first, nameEnd - shape.first)), section.lines.size(),
+                                hasValue, shape.valueStart, valueEnd});
+        section.contentEnd = section.lines.size() + 1;
+    }
     section.lines.emplace_back(line);
-    section.contentEnd = section.lines.size();
+}
+
+// A name seen before keeps finding the first section so named.
+IniText::Section& IniText::AddSection(std::string foldedName, std::string_view header) {
+    byName_.emplace(std::move(foldedName), sections_.size());
+    Section& section = sections_.emplace_back();
+    section.lines.emplace_back(header);
+    section.contentEnd = 1;
+    return section;
 }
 
 const IniText::Key* IniText::FindKey(std::string_view section, std::string_view key,
@@ -285,8 +267,7 @@ void IniText::CopyString(std::string_view section, std::string_view key, const c
 // The platform reads the value as text of at most 29 characters, then as a number.
 int32_t IniText::GetInt(std::string_view section, std::string_view key, int32_t defaultValue) const {
     const std::string text = GetString(section, key, "", 30);
-    if (text.empty()) return defaultValue;
-    return static_cast<int32_t>(ParseInteger(text));
+    return text.empty() ? defaultValue : static_cast<int32_t>(ParseInteger(text));
 }
 
 // As the platform's writer: a new section goes at the end of the text, a new key after the
@@ -301,17 +282,8 @@ void IniText::SetString(std::string_view section, std::string_view key, std::str
     const Key added{Fold(key), 0, true, key.size() + 1, keyLine.size()};
 
     const auto found = byName_.find(Fold(section));
-    if (found == byName_.end()) {
-        byName_.emplace(Fold(section), sections_.size());
-        Section& created = sections_.emplace_back();
-        created.lines.push_back('[' + std::string(section) + ']');
-        created.lines.push_back(std::move(keyLine));
-        created.keys.push_back(added);
-        created.keys.back().line = 1;
-        created.contentEnd = 2;
-        return;
-    }
-    Section& target = sections_[found->second];
+    Section& target = found != byName_.end() ? sections_[found->second]
+                                             : AddSection(Fold(section), '[' + std::string(section) + ']');
     for (Key& present : target.keys) {
         if (present.foldedName != added.foldedName) continue;
         std::string& line = target.lines[present.line];

@@ -44,6 +44,7 @@ class IniText {
     };
 
     void AddLine(std::string_view line);
+    Section& AddSection(std::string foldedName, std::string_view header);
     const Key* FindKey(std::string_view section, std::string_view key, const Section** owner) const;
     std::string_view RawValue(const Section& section, const Key& key) const;
 

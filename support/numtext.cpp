@@ -17,11 +17,10 @@ struct DigitRecord {
     int digits[DIGIT_COUNT] = {};
 };
 
-// Adds one to the last digit with a decimal carry. A magnitude that leaves the scaling is
-// below 9.99999999999999, so its fifteen digits are never all 9 and the carry stops at the
-// first digit at the latest (a leading 0 from a magnitude just below 1 becomes 1).
-void RoundUpLastDigit(DigitRecord& record)
-{
+// A magnitude that leaves the scaling is below 9.99999999999999, so its fifteen digits are
+// never all 9 and the carry stops at the first digit at the latest (a leading 0 from a
+// magnitude just below 1 becomes 1).
+void RoundUpLastDigit(DigitRecord& record) {
     for (int i = DIGIT_COUNT - 1; i >= 0; --i) {
         if (record.digits[i] < 9) {
             ++record.digits[i];
@@ -31,12 +30,9 @@ void RoundUpLastDigit(DigitRecord& record)
     }
 }
 
-DigitRecord MakeDigitRecord(double value)
-{
+DigitRecord MakeDigitRecord(double value) {
     DigitRecord record;
-    if (value == 0) {
-        return record;
-    }
+    if (value == 0) return record;
     record.negative = value < 0;
     double m = record.negative ? value * -1 : value;
     record.point = 1;
@@ -56,149 +52,85 @@ DigitRecord MakeDigitRecord(double value)
         m = m - digit;
         m = m * 10;
     }
-    if (m >= 5) {
-        RoundUpLastDigit(record);
-    }
+    if (m >= 5) RoundUpLastDigit(record);
     return record;
 }
 
-char DigitChar(int digit)
-{
-    return static_cast<char>('0' + digit);
-}
+char DigitChar(int digit) { return static_cast<char>('0' + digit); }
 
 // The text goes into a local buffer, so calls on different threads share nothing. Its longest
 // form is 22 characters: "-", 15 digits, the point and "e-324".
 constexpr int TEXT_BUFFER_SIZE = 32;
 
-char* WriteExponentForm(const DigitRecord& record, char* out, const char* end)
-{
+char* WriteExponentForm(const DigitRecord& record, char* out, const char* end) {
     *out++ = DigitChar(record.digits[0]);
     *out++ = '.';
-    for (int i = 1; i < DIGIT_COUNT; ++i) {
-        *out++ = DigitChar(record.digits[i]);
-    }
-    int written = std::snprintf(out, static_cast<size_t>(end - out),
-                                record.point > 0 ? "e+%03d" : "e%03d",
-                                static_cast<int>(record.point - 1));
-    return out + written;
+    for (int i = 1; i < DIGIT_COUNT; ++i) *out++ = DigitChar(record.digits[i]);
+    return out + std::snprintf(out, static_cast<size_t>(end - out), record.point > 0 ? "e+%03d" : "e%03d",
+                               static_cast<int>(record.point - 1));
 }
 
-char* WriteFixedForm(const DigitRecord& record, char* out)
-{
+char* WriteFixedForm(const DigitRecord& record, char* out) {
     int next = 0;
     if (record.point > 0) {
-        for (; next < record.point; ++next) {
-            *out++ = DigitChar(record.digits[next]);
-        }
+        for (; next < record.point; ++next) *out++ = DigitChar(record.digits[next]);
         *out++ = '.';
     } else {
         *out++ = '0';
         *out++ = '.';
-        for (int32_t zero = record.point; zero < 0; ++zero) {
-            *out++ = '0';
-        }
+        for (int32_t zero = record.point; zero < 0; ++zero) *out++ = '0';
     }
-    for (; next < DIGIT_COUNT; ++next) {
-        *out++ = DigitChar(record.digits[next]);
-    }
+    for (; next < DIGIT_COUNT; ++next) *out++ = DigitChar(record.digits[next]);
     // The point written above stops this before any digit of the integer part.
-    while (out[-1] == '0') {
-        --out;
-    }
-    if (out[-1] == '.') {
-        --out;
-    }
-    return out;
+    while (out[-1] == '0') --out;
+    return out[-1] == '.' ? out - 1 : out;
 }
 
-bool IsDecimalDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
+bool IsDecimalDigit(char c) { return c >= '0' && c <= '9'; }
 
-bool IsAsciiLetter(char c)
-{
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
+char ToAsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
-bool IsHexDigit(char c)
-{
-    return IsDecimalDigit(c) || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-char ToAsciiUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-// The value of an upper-case digit character; 16 (no digit of any base) for anything else.
-unsigned DigitValue(char c)
-{
-    if (IsDecimalDigit(c)) {
-        return static_cast<unsigned>(c - '0');
-    }
-    if (c >= 'A' && c <= 'F') {
-        return static_cast<unsigned>(c - 'A' + 10);
-    }
-    return 16;
+// The value of a hexadecimal digit character of either case; 16 (no digit of any base) for
+// anything else.
+unsigned DigitValue(char c) {
+    c = ToAsciiUpper(c);
+    if (IsDecimalDigit(c)) return static_cast<unsigned>(c - '0');
+    return c >= 'A' && c <= 'F' ? static_cast<unsigned>(c - 'A' + 10) : 16;
 }
 
 // Two's complement reading of a 64-bit pattern, spelt out so that it is defined in C++17.
-int64_t ToSigned(uint64_t bits)
-{
+int64_t ToSigned(uint64_t bits) {
     return bits <= INT64_MAX ? static_cast<int64_t>(bits) : -static_cast<int64_t>(~bits) - 1;
 }
 
-// text points just after the "&". The upper-cased private copy holds only the base letter and
-// the run of ASCII hex digits after it, which is as far as any based form can reach. Upper-casing
-// it ASCII-wise gives what the platform's code page 932 upper-casing gives: every byte before the
-// end of the number is ASCII and so a character of its own, never the trail byte of a
-// double-byte character; a byte of 0x80 or more ends the number, whatever it and the bytes after
-// it would become.
-double ReadBasedForm(const char* text)
-{
-    std::string form;
-    if (IsAsciiLetter(*text)) {
-        form += ToAsciiUpper(*text++);
-        for (; IsHexDigit(*text); ++text) {
-            form += ToAsciiUpper(*text);
-        }
-    }
-    unsigned base = 0;
-    if (!form.empty() && form[0] == 'H') {
-        base = 16;
-    } else if (!form.empty() && form[0] == 'O') {
-        base = 8;
-    } else {
-        return 0;
-    }
-    size_t end = 1;
-    while (end < form.size() && DigitValue(form[end]) < base) {
-        ++end;
-    }
+// text points just after the "&". Upper-casing the base letter and the digits ASCII-wise gives
+// what the platform's code page 932 upper-casing gives: every byte before the end of the number
+// is ASCII and so a character of its own, never the trail byte of a double-byte character; a byte
+// of 0x80 or more ends the number, whatever it and the bytes after it would become.
+double ReadBasedForm(const char* text) {
+    const char mark = ToAsciiUpper(*text);
+    const unsigned base = mark == 'H' ? 16 : mark == 'O' ? 8 : 0;
+    if (base == 0) return 0;
+    const char* const first = text + 1;
+    const char* end = first;
+    while (DigitValue(*end) < base) ++end;
     // Every product is a digit times a power of two and so exact as a double: the addition is
     // the one rounding. Once the place value has wrapped to 0 the digits further left add 0.
     double sum = 0;
     uint64_t place = 1;
-    for (size_t i = end - 1; i >= 1 && place != 0; --i) {
-        uint64_t product = DigitValue(form[i]) * place;
+    for (const char* c = end; c != first && place != 0;) {
+        uint64_t product = DigitValue(*--c) * place;
         sum = sum + static_cast<double>(ToSigned(product));
         place = place * base;
     }
     return sum;
 }
 
-double ReadDecimalForm(const char* text)
-{
-    bool negative = *text == '-';
-    if (negative || *text == '+') {
-        ++text;
-    }
+double ReadDecimalForm(const char* text) {
+    const bool negative = *text == '-';
+    if (negative || *text == '+') ++text;
     const char* integerEnd = text;
-    while (IsDecimalDigit(*integerEnd)) {
-        ++integerEnd;
-    }
+    while (IsDecimalDigit(*integerEnd)) ++integerEnd;
     double sum = 0;
     double place = 1;
     for (const char* c = integerEnd; c != text;) {
@@ -227,20 +159,13 @@ double ReadDecimalForm(const char* text)
 
 // The program converts only finite numbers; should an infinity or NaN arrive, it reads "inf",
 // "-inf" or "nan", as C's printf writes them.
-std::string NumberToText(double value)
-{
-    if (std::isnan(value)) {
-        return "nan";
-    }
-    if (std::isinf(value)) {
-        return value < 0 ? "-inf" : "inf";
-    }
-    DigitRecord record = MakeDigitRecord(value);
+std::string NumberToText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
+    const DigitRecord record = MakeDigitRecord(value);
     char text[TEXT_BUFFER_SIZE];
     char* out = text;
-    if (record.negative) {
-        *out++ = '-';
-    }
+    if (record.negative) *out++ = '-';
     if (record.point > 15 || record.point < -3) {
         out = WriteExponentForm(record, out, text + TEXT_BUFFER_SIZE);
     } else {
@@ -250,32 +175,17 @@ std::string NumberToText(double value)
 }
 
 // A null pointer reads as the empty text.
-double TextToNumber(const char* text)
-{
-    if (text == nullptr) {
-        return 0;
-    }
-    while (*text == ' ' || *text == '\t') {
-        ++text;
-    }
-    if (*text == '&') {
-        return ReadBasedForm(text + 1);
-    }
-    return ReadDecimalForm(text);
+double TextToNumber(const char* text) {
+    if (text == nullptr) return 0;
+    while (*text == ' ' || *text == '\t') ++text;
+    return *text == '&' ? ReadBasedForm(text + 1) : ReadDecimalForm(text);
 }
 
 // NaN gives 0 and values beyond the range saturate, where a plain conversion is undefined
 // ("&H8000000000000000" and digit runs longer than 308 read as such values).
-int32_t TruncateToInt32(double value)
-{
-    if (std::isnan(value)) {
-        return 0;
-    }
-    if (value >= 2147483648.0) {
-        return INT32_MAX;
-    }
-    if (value <= -2147483649.0) {
-        return INT32_MIN;
-    }
+int32_t TruncateToInt32(double value) {
+    if (std::isnan(value)) return 0;
+    if (value >= 2147483648.0) return INT32_MAX;
+    if (value <= -2147483649.0) return INT32_MIN;
     return static_cast<int32_t>(value);
 }
