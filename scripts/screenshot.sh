@@ -9,6 +9,7 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 shots=$(realpath -m "${CB_SHOT_DIR:-$CB_ROOT/docs}")
+mkdir -p "$shots"
 what=${1:-all}
 case "$what" in
   main|large-list|about|tray|garbled) ;;
