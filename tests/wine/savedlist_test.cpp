@@ -40,9 +40,9 @@ class SavedList : public testing::Test {
     std::string path_;
 };
 
-std::string Utf16(const std::wstring& text) {
-    std::string bytes = "\xFF\xFE";
-    for (wchar_t c : text) bytes += {char(c & 0xFF), char(c >> 8)};
+std::string Utf16(const std::wstring& text, bool bigEndian) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (wchar_t c : text) bytes += bigEndian ? std::string{char(c >> 8), char(c)} : std::string{char(c), char(c >> 8)};
     return bytes;
 }
 
@@ -52,6 +52,7 @@ TEST_F(SavedList, ShowsWhatCanBeReadAndSavesAFileThatLoads) {
     std::string garbage;
     for (unsigned seed = 7; garbage.size() < 20000; seed = seed * 1103515245u + 12345u) garbage += char(seed >> 16);
     const char effect[] = "\x8C\xF8\x89\xCA\x89\xB9";  // "効果音" in code page 932
+    const std::wstring wide = L"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=9\r\npath=\x52B9\x679C\x97F3\r\n";
     const struct { std::string file; Rows rows; } cases[] = {
         {"[LISTNUM]\r\nLIST=3\r\n[LIST0]\r\nkey1=1\r\nkey2=2\r\npath=a\r\n[LIST1]\r\nkey1=3\r\nkey2=4\r\npath=b\r\n",
          {kDefaults, {"3", "4", "b"}, {"1", "2", "a"}}},
@@ -62,7 +63,7 @@ TEST_F(SavedList, ShowsWhatCanBeReadAndSavesAFileThatLoads) {
         {"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=" + std::string(10 << 20, 'v') + "\r\nkey1=" + std::string(300, '5') +
          "\r\n", {{std::string(255, '5'), "88", std::string(1023, 'v')}}},
         {"\xEF\xBB\xBF[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=\xE5\x8A\xB9\xE6\x9E\x9C\xE9\x9F\xB3\r\n", {{"17", "88", effect}}},
-        {Utf16(L"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=9\r\npath=\x52B9\x679C\x97F3\r\n"), {{"9", "88", effect}}},
+        {Utf16(wide, false), {{"9", "88", effect}}}, {Utf16(wide, true), {{"9", "88", effect}}},
         {"[LISTNUM]\r\nLIST=1\r\nLIST=3\r\n[LIST0]\r\nkey1=1\r\nkey1=2\r\n[LIST0]\r\nkey2=7\r\n", {{"1", "88", "Beep"}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 40));
