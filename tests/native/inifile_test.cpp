@@ -1,13 +1,7 @@
-// The INI text module; under Wine the same files also go through the platform's functions.
+// The INI text module on hand-edited files and on the updates a save makes.
 #include "support/inifile.h"
 
 #include <gtest/gtest.h>
-
-#ifdef CB_UNDER_WINE
-#include <set>
-
-#include "tests/wine/harness.h"
-#endif
 
 namespace {
 
@@ -55,7 +49,7 @@ std::vector<CorpusFile> Corpus() {
          {{"s", "k", "\x83\x5C\x83\x41"}, {"s", "j", "\x82\xA0", 4}, {"s", "i", "a", 3}, {"\x83\x61", "k", "2"},
           {"\x82\x81", "k", kDefault}, {"t\x81\x5D", "k", "\x81\x5D"}, {"u", "k", "1\x81\r"},
           {"u", "m", "\x81\nn=3"}, {"u", "n", kDefault}, {"u", "e", kDefault}}},
-        {kNumbers, {}}, {written.Text(), writtenReads},
+        {written.Text(), writtenReads},
     };
 }
 
@@ -87,75 +81,5 @@ TEST(IniWrite, ChangesOnlyWhatItMustAndEndsEveryLineWithCrLf) {
         EXPECT_EQ(IniText(ini.Text()).Text(), c.after) << c.before << ": a second pass changes nothing";
     }
 }
-
-#ifdef CB_UNDER_WINE
-
-// A file of its own for each text: the platform keeps the files it read in a cache.
-std::string Write(const std::string& text) {
-    static const std::string folder = MakeTempDir("ini");
-    static int count = 0;
-    const std::string file = folder + "\\" + std::to_string(++count) + ".ini";
-    WriteBytes(file, text);
-    return file;
-}
-
-// What the platform reads: a value, or the names it lists where section or key is null.
-std::vector<std::string> Platform(const std::string& file, const char* section, const char* key, DWORD limit = 1 << 20) {
-    std::vector<char> buffer(limit + 1, '\0');
-    GetPrivateProfileStringA(section, key, kDefault, buffer.data(), limit, file.c_str());
-    std::vector<std::string> items{buffer.data()};
-    for (const char* item = buffer.data(); *item && *(item += items.back().size() + 1);) items.emplace_back(item);
-    return items;
-}
-
-// The names the corpus asks for, and every section and key that the platform lists in files.
-std::set<std::pair<std::string, std::string>> Names(const CorpusFile& corpus, std::vector<std::string> files) {
-    std::set<std::pair<std::string, std::string>> names;
-    for (const Entry& read : corpus.reads) names.emplace(read.section, read.key);
-    for (const std::string& file : files) {
-        for (const std::string& section : Platform(file, nullptr, nullptr)) {
-            for (const std::string& key : Platform(file, section.c_str(), nullptr)) names.emplace(section, key);
-        }
-    }
-    return names;
-}
-
-// Each file reads the same through both, and so do the two files after the same updates by both.
-TEST(PlatformFiles, EveryFileReadsAndUpdatesAsThePlatformDoes) {
-    const Entry updates[] = {{"LISTNUM", "LIST", "3"}, {"LIST0", "key1", "17"}, {"LIST0", "path", "C:\\a.wav"},
-                             {"LIST1", "path", "\x83\x5C\x83\x41.wav"}, {"list2", "KEY1", ""}, {"s", "k", "new"}};
-    for (const CorpusFile& corpus : Corpus()) {
-        const std::string platformFile = Write(corpus.text);
-        IniText ini(corpus.text);
-        for (const auto& [section, key] : Names(corpus, {platformFile})) {
-            for (DWORD limit : {1024u, 256u, 30u, 3u, 1u}) {
-                // Wine, and on purpose not the module, cuts a quoted value of limit - 1 one character
-                // short, and turns a lead byte 81 before a line end, no character, into 81 45.
-                std::string ours = ini.GetString(section, key, kDefault, limit);
-                const bool whole = ours.size() == limit - 1 && ours == ini.GetString(section, key, kDefault, 1 << 20);
-                for (size_t i = 1; i < ours.size(); ++i) {
-                    if (ours[i - 1] == '\x81' && (ours[i] == '\r' || ours[i] == '\n')) ours[i] = '\x45';
-                }
-                const std::string platform = Platform(platformFile, section.c_str(), key.c_str(), limit)[0];
-                EXPECT_TRUE(platform == ours || (whole && !ours.empty() && platform == ours.substr(0, limit - 2)))
-                    << section << "/" << key << " " << limit;
-            }
-            EXPECT_EQ(static_cast<int32_t>(GetPrivateProfileIntA(section.c_str(), key.c_str(), -7, platformFile.c_str())),
-                      ini.GetInt(section, key, -7)) << section << "/" << key;
-        }
-        for (const Entry& update : updates) {
-            WritePrivateProfileStringA(update.section.c_str(), update.key.c_str(), update.value.c_str(), platformFile.c_str());
-            ini.SetString(update.section, update.key, update.value);
-        }
-        WritePrivateProfileStringA(nullptr, nullptr, nullptr, platformFile.c_str());
-        const std::string oursFile = Write(ini.Text());
-        for (const auto& [section, key] : Names(corpus, {platformFile, oursFile})) {
-            EXPECT_EQ(Platform(platformFile, section.c_str(), key.c_str())[0], Platform(oursFile, section.c_str(), key.c_str())[0])
-                << section << "/" << key;
-        }
-    }
-}
-
-#endif  // CB_UNDER_WINE
 
 }  // namespace

@@ -21,6 +21,9 @@
 #include "app/app.h"
 #include "soundlist/soundlist.h"
 
+using Row = std::vector<std::string>;  // key 1, key 2, path
+using Rows = std::vector<Row>;         // top first
+
 inline std::string MakeTempDir(const char* name) {
     static int serial = 0;
     char base[MAX_PATH] = {};
@@ -62,6 +65,11 @@ inline std::string Text(HWND window) {  // GetWindowTextA would not ask another 
     return text;
 }
 
+inline Row Fields(HWND mainWindow) {  // key 1, key 2 and the path as typed
+    return {Text(GetDlgItem(mainWindow, IDC_KEY1_EDIT)), Text(GetDlgItem(mainWindow, IDC_KEY2_EDIT)),
+            Text(GetDlgItem(mainWindow, IDC_PATH_EDIT))};
+}
+
 inline void Input(DWORD type, WORD vk, DWORD flags) {  // as from a keyboard or a mouse
     INPUT input = {};
     input.type = type;
@@ -98,9 +106,6 @@ struct RemoteItem {
         CloseHandle(process);
     }
 };
-
-using Row = std::vector<std::string>;  // key 1, key 2, path
-using Rows = std::vector<Row>;         // top first
 
 inline Rows ListRows(HWND list) {
     Rows rows(static_cast<size_t>(Send(list, LVM_GETITEMCOUNT)), Row(3));
@@ -153,25 +158,23 @@ class BoxAnswerer {
     std::thread thread_;
 };
 
-// Sounds whose every play the capture file (CB_CAPTURE_FILE) tells apart: the first 16 samples,
-// a marker, are 2000 + 20 * id, the rest 2010 + 20 * id.
-inline int NextSoundId() {
-    static int next = 0;
-    return next = next % 1000 + 1;
-}
-
 inline size_t SoundSamples(int milliseconds) { return static_cast<size_t>(8 * milliseconds); }
 
-inline std::string WriteTestSound(const std::string& dir, int id, int milliseconds = 40) {
+// A new sound, *id its number, whose every play the capture file (CB_CAPTURE_FILE) tells apart:
+// the first 16 samples, a marker, are 2000 + 20 * id, the rest 2010 + 20 * id.
+inline std::string NewSound(int* id, int milliseconds = 40) {
+    static const std::string dir = MakeTempDir("sounds");
+    static int next = 0;
+    *id = next = next % 1000 + 1;
     const uint32_t samples = static_cast<uint32_t>(SoundSamples(milliseconds));
     const uint32_t header[] = {0x46464952, 36 + 2 * samples, 0x45564157, 0x20746D66, 16, 0x00010001, 8000, 16000,
                                0x00100002, 0x61746164, 2 * samples};  // mono, 16 bits, 8 kHz
     std::string wav(reinterpret_cast<const char*>(header), sizeof header);
     for (uint32_t i = 0; i < samples; ++i) {
-        const int16_t value = static_cast<int16_t>(2000 + 20 * id + (i < 16 ? 0 : 10));
+        const int16_t value = static_cast<int16_t>(2000 + 20 * *id + (i < 16 ? 0 : 10));
         wav.append(reinterpret_cast<const char*>(&value), 2);
     }
-    const std::string path = dir + "\\sound-" + std::to_string(id) + ".wav";
+    const std::string path = dir + "\\sound-" + std::to_string(*id) + ".wav";
     WriteBytes(path, wav);
     return path;
 }

@@ -12,12 +12,6 @@
 
 namespace {
 
-std::string Sound(int* id, int milliseconds = 40) {  // a sound of its own for every entry
-    static const std::string dir = MakeTempDir("watcher");
-    *id = NextSoundId();
-    return WriteTestSound(dir, *id, milliseconds);
-}
-
 // Once the probe at the bottom has played twice, a whole pass has seen the keys down.
 TEST(KeyWatcher, EntryKindsPlayExactlyWhenTheirKeysAreDown) {
     const struct { const char *key1, *key2; std::vector<BYTE> held; bool plays; } cases[] = {
@@ -27,7 +21,7 @@ TEST(KeyWatcher, EntryKindsPlayExactlyWhenTheirKeysAreDown) {
     for (const auto& c : cases) {
         ResetMainWindow();
         int id = 0, probe = 0;
-        FillList({{c.key1, c.key2, Sound(&id)}, {std::to_string(c.held[0]), "-1", Sound(&probe)}});
+        FillList({{c.key1, c.key2, NewSound(&id)}, {std::to_string(c.held[0]), "-1", NewSound(&probe)}});
         Capture capture;
         for (BYTE vk : c.held) KeyDown(vk);
         EXPECT_TRUE(PumpUntil([&] { return capture.Count(probe) >= 2; }));
@@ -40,7 +34,7 @@ TEST(KeyWatcher, EntryKindsPlayExactlyWhenTheirKeysAreDown) {
 TEST(KeyWatcher, PlaysInRowOrderToTheEndAndCountsATapDuringASound) {
     ResetMainWindow();
     int first = 0, second = 0, tapped = 0;
-    FillList({{"65", "-1", Sound(&first)}, {"65", "-1", Sound(&second)}, {"84", "-1", Sound(&tapped, 20)}});
+    FillList({{"65", "-1", NewSound(&first)}, {"65", "-1", NewSound(&second)}, {"84", "-1", NewSound(&tapped, 20)}});
     Capture capture;
     KeyDown('A');
     ASSERT_TRUE(PumpUntil([&] { return capture.Count(second) >= 3; }));
@@ -85,7 +79,7 @@ TEST(KeyWatcher, PauseHoldsSoundsWithoutSuspendingAThread) {
     ResetMainWindow();
     int sound = 0;
     Rows rows(9, Row{"7", "-1", "C:\\none.wav"});
-    rows.push_back({"80", "-1", Sound(&sound, 15)});  // at the bottom: played after every read
+    rows.push_back({"80", "-1", NewSound(&sound, 15)});  // at the bottom: played after every read
     FillList(rows);
     Capture capture;
     KeyDown('P');
