@@ -15,6 +15,7 @@
 
 #include "soundlist/soundlist.h"
 #include "support/namekey.h"
+#include "tray/tray.h"
 
 namespace {
 
@@ -76,7 +77,8 @@ HWND WaitForRecordedWindow() {
 // Shown exactly as a click on its tray icon would show it, then brought to the front.
 void BringToFront(HWND window) {
     DWORD_PTR unused = 0;
-    SendMessageTimeoutA(window, 0x200, 1, WM_LBUTTONDOWN, SMTO_ABORTIFHUNG, kAnswerWaitMs, &unused);
+    SendMessageTimeoutA(window, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN, SMTO_ABORTIFHUNG, kAnswerWaitMs,
+                        &unused);
     if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
     SetForegroundWindow(window);
 }

@@ -1,11 +1,11 @@
 # The Windows program and the tests that run it under Wine.
 enable_language(RC)
 
-# UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
 add_compile_definitions(WIN32_LEAN_AND_MEAN STRICT _WIN32_WINNT=0x0600 WINVER=0x0600)
 # OFF only for the comparison build of scripts/bench-largelist.sh.
 option(CB_BULK_REDRAW "Fill the sound list with its redraw switched off" ON)
 add_compile_definitions(CB_BULK_REDRAW=$<BOOL:${CB_BULK_REDRAW}>)
+# UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
 add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
 set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
 

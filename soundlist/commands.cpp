@@ -45,7 +45,7 @@ const int kEntryFields[] = {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT};
 
 // The structure as it was before later platform versions appended fields.
 constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
-#if defined(__i386__) || defined(_M_IX86)
+#if defined(__i386__)
 static_assert(kOpenFileNameSize == 76, "the 32-bit OPENFILENAMEA without the appended fields");
 #endif
 

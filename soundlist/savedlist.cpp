@@ -6,6 +6,7 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "app/app.h"
 #include "support/inifile.h"
@@ -60,7 +61,7 @@ std::string ToAnsi(const std::string& bytes) {
     size_t markLength = 0;
     const IniTextEncoding encoding = DetectIniTextEncoding(bytes, &markLength);
     if (encoding == IniTextEncoding::Ansi) return bytes;
-    const std::string body = bytes.substr(markLength);
+    const std::string_view body = std::string_view(bytes).substr(markLength);
     const int bodyLength = static_cast<int>(body.size());
     std::wstring wide;
     if (encoding == IniTextEncoding::Utf8) {

@@ -18,9 +18,8 @@ struct Entry {
     char path[PATH_TEXT_LIMIT];
 };
 
-// The list helpers, safe on any thread; each read or write is one list-view message. The
-// control is looked up by its ID at every use; the load and the save, which go through every
-// row in one go on the list's own thread, look it up once and pass it on.
+// The list helpers, safe on any thread: each text of a row read or written is one list-view
+// message. Without a handle they look the control up by its ID at every message.
 HWND SoundListControl();
 int SoundListRowCount();
 void GetListItemText(HWND list, int row, int column, char* buffer, int limit);

@@ -6,15 +6,11 @@
 
 namespace {
 
-#if defined(__i386__) || defined(_M_IX86)
+#if defined(__i386__)
 // The product describes its icon in the shell's first record form, the one with a 64-byte tip.
 static_assert(NOTIFYICONDATAA_V1_SIZE == 88, "first form of NOTIFYICONDATAA");
 #endif
 
-constexpr UINT kTrayIconId = 1;
-// The number of WM_MOUSEMOVE too; the outer procedure tells the shell's calls apart by their
-// parameters alone.
-constexpr UINT kTrayCallbackMessage = 0x200;
 constexpr char kTrayTip[] = "ChordBell";
 
 // Written whole by every StoreInTray; the shell keeps its own copy.
