@@ -9,9 +9,7 @@ ninja -C "$bench/x86_64" cbbench chordbell >/dev/null
 work=$bench/${name#bench-}
 rm -rf "$work"
 mkdir -p "$work"
-cb_wine_env "$bench/prefix-$name"
-cb_display
-cb_wine_boot
+cb_wine_start "$bench/prefix-$name"
 trap cb_wine_stop EXIT
 machine="$("$CB_WINE" --version), $(nproc) cores, $(date -u +%Y-%m-%d)"  # begins a table's heading
 cbbench() { "$CB_WINE" "$bench/x86_64/cbbench.exe" "$@" | tr -d '\r'; }

@@ -1,12 +1,10 @@
 # Sourced by the scripts: the project's paths, its one CMake configure line, Wine (prefix,
-# display, the ALSA device that captures what is played) and waiting with a deadline. A script's
-# own build tree is $CB_BUILD (default build/).
+# display, the ALSA device that captures what is played) and waiting with a deadline. Builds go
+# to $CB_BUILD_DIR (default build/), which a script may narrow as $CB_BUILD.
 
 CB_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 export CB_BUILD_DIR=${CB_BUILD_DIR:-$CB_ROOT/build}
 CB_BUILD=$CB_BUILD_DIR
-CB_WINE=/usr/lib/wine/wine64
-CB_WINESERVER=/usr/lib/wine/wineserver64
 
 cb_install() {
   local p missing=()
@@ -58,6 +56,12 @@ cb_wine_env() {  # PREFIX [win32]
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d;${WINEDLLOVERRIDES:-}"
   # Without the Japanese locale Wine falls back to code page 1252.
   export LANG=ja_JP.UTF-8
+}
+
+# Wine ready to run programs: the prefix's environment, a display, the prefix created and its
+# server kept running.
+cb_wine_start() {  # PREFIX [win32]
+  cb_wine_env "$@" && cb_display && cb_wine_boot
 }
 
 # $DISPLAY, or Xvfb on a free display (stopped by cb_wine_stop).

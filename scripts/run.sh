@@ -9,10 +9,8 @@ mkdir -p "$CB_BUILD"
 log=$CB_BUILD/build.log
 bash "$CB_ROOT/scripts/build.sh" i686 x86_64 > "$log" 2>&1 || { tail -30 "$log"; exit 1; }
 
-cb_wine_env "$CB_BUILD/wineprefix-run"
 had_display=${DISPLAY:-}
-cb_display
-cb_wine_boot
+cb_wine_start "$CB_BUILD/wineprefix-run"
 run_dir=${CB_RUN_DIR:-$CB_BUILD/run}
 mkdir -p "$run_dir"
 if [ -z "$had_display" ]; then

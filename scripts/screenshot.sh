@@ -16,9 +16,7 @@ case "$what" in
   all) set -- main large-list about tray garbled ;;
   *) echo "usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all]" >&2; exit 2 ;;
 esac
-cb_wine_env "$CB_BUILD/wineprefix-shot"
-CB_FORCE_XVFB=1 cb_display
-cb_wine_boot
+CB_FORCE_XVFB=1 cb_wine_start "$CB_BUILD/wineprefix-shot"
 dir=$(mktemp -d)
 trap 'cb_wine_stop; rm -rf "$dir"' EXIT
 

@@ -53,9 +53,8 @@ run_gtest() {  # NAME LOG COMMAND...
 # The Wine test program of one build, in a prefix of its own.
 wine_tests() {  # ARCH PREFIX ""|win32 [GTEST ARGS...]
   local arch=$1
-  cb_wine_env "$2" "$3"
-  shift 3
-  if cb_display && cb_wine_boot; then
+  if cb_wine_start "$2" "$3"; then
+    shift 3
     cb_capture "$build/capture/$arch"
     run_gtest "wine_tests $arch" "$logs/wine_tests-$arch.log" "$CB_WINE" "$build/$arch/wine_tests.exe" "$@"
   else
