@@ -1,6 +1,5 @@
 #include "about/about.h"
 
-#include <shellapi.h>
 
 #include "app/app.h"
 
@@ -86,16 +85,12 @@ class ScopedSelect {
     HGDIOBJ previous_;
 };
 
-void OpenWithShell(const char* target, const char* parameters) {
-    ShellExecuteA(nullptr, "open", target, parameters, nullptr, SW_SHOWNORMAL);
-}
-
 void OpenArtistSite() {
     if (MessageBoxA(g_aboutWindow, "Mirune様のサイトを開きます", "確認",
                     MB_OKCANCEL | MB_ICONQUESTION) == IDCANCEL) {
         return;
     }
-    g_openWithShell(kArtistSite, nullptr);
+    g_shellExecute(kArtistSite, "open", nullptr);
 }
 
 // The picture is loaded and freed at every paint and drawn straight into the frame control's
@@ -170,8 +165,6 @@ int RunModalLoop(HWND owner) {
 }
 
 }  // namespace
-
-void (*g_openWithShell)(const char* target, const char* parameters) = OpenWithShell;
 
 // Without a window there would be nothing left to close and enable the owner again, so a
 // failed creation returns at once with the owner untouched.

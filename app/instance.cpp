@@ -74,12 +74,14 @@ HWND WaitForRecordedWindow() {
     }
 }
 
-// Shown exactly as a click on its tray icon would show it, then brought to the front.
+// Shown exactly as a click on its tray icon would show it, then brought to the front. Every step
+// is bounded: ShowWindow on another thread's window would wait for that thread, so a hung copy
+// would hang this one too; the asynchronous form only posts the request.
 void BringToFront(HWND window) {
     DWORD_PTR unused = 0;
     SendMessageTimeoutA(window, kTrayCallbackMessage, kTrayIconId, WM_LBUTTONDOWN, SMTO_ABORTIFHUNG, kAnswerWaitMs,
                         &unused);
-    if (IsIconic(window)) ShowWindow(window, SW_RESTORE);
+    if (IsIconic(window)) ShowWindowAsync(window, SW_RESTORE);
     SetForegroundWindow(window);
 }
 

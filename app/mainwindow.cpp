@@ -1,6 +1,7 @@
 #include "app/app.h"
 
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include "about/about.h"
 #include "soundlist/soundlist.h"
@@ -76,14 +77,15 @@ void OnCreate(HWND window) {
     LoadSoundList();
 }
 
-// A failed save would lose every change: the user may keep the window open to try again.
+// A failed save would lose every change: the user may keep the window open to try again. A
+// data.ini that could not be read at start is kept unless the user agrees to replace it.
 void OnClose(HWND window) {
-    if (SaveSoundList() || ConfirmCloseAfterFailedSave()) DestroyWindow(window);
+    if (!MayReplaceSavedList(true) || SaveSoundList() || ConfirmCloseAfterFailedSave()) DestroyWindow(window);
 }
 
-// Logging off or shutting down ends the process without a WM_CLOSE.
+// Logging off or shutting down ends the process without a WM_CLOSE, and nobody can be asked.
 void OnEndSession(WPARAM ending) {
-    if (ending) SaveSoundList();
+    if (ending && MayReplaceSavedList(false)) SaveSoundList();
 }
 
 void OnDestroy(HWND window) {
@@ -137,6 +139,12 @@ void CreateControls(HWND parent, const ControlDef* controls, size_t count, HFONT
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     }
 }
+
+static void ShellExecuteNormal(const char* file, const char* verb, const char* parameters) {
+    ShellExecuteA(nullptr, verb, file, parameters, nullptr, SW_SHOWNORMAL);
+}
+
+void (*g_shellExecute)(const char* file, const char* verb, const char* parameters) = ShellExecuteNormal;
 
 // Every message reaches the main window procedure, also one a tray step has acted on.
 LRESULT CALLBACK OuterWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

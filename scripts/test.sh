@@ -56,6 +56,7 @@ wine_tests() {  # ARCH PREFIX ""|win32 [GTEST ARGS...]
   if cb_wine_start "$2" "$3"; then
     shift 3
     cb_capture "$build/capture/$arch"
+    CB_SOURCE_DIR=$(cb_winpath "$CB_ROOT") && export CB_SOURCE_DIR  # texts that tests read from the sources
     run_gtest "wine_tests $arch" "$logs/wine_tests-$arch.log" "$CB_WINE" "$build/$arch/wine_tests.exe" "$@"
   else
     record "wine_tests $arch" 0 1

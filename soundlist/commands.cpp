@@ -7,7 +7,6 @@
 
 #include <commdlg.h>
 #include <mmsystem.h>
-#include <shellapi.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -43,6 +42,10 @@ const int kEditingButtons[] = {
 
 const int kEntryFields[] = {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT};
 
+// The entry an unfinished edit took out of the list, and the row it stood at; -1 when none is.
+Entry g_editedEntry;
+int g_editedRow = -1;
+
 // The structure as it was before later platform versions appended fields.
 constexpr DWORD kOpenFileNameSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 #if defined(__i386__)
@@ -77,6 +80,21 @@ void ShowWarning(const char* text, const char* title) {
 
 void ShowEditingButtonsAs(int command) {
     for (int id : kEditingButtons) ShowWindow(MainControl(id), command);
+}
+
+// Back at the row it came from; the watcher must not read it half-made.
+void PutBackEntryUnderEdit() {
+    if (g_editedRow < 0) return;
+    PauseKeyWatcher();
+    InsertEntryRow(SoundListControl(), g_editedEntry.key1, g_editedEntry.key2, g_editedEntry.path, g_editedRow);
+    ResumeKeyWatcher();
+    g_editedRow = -1;
+}
+
+std::string ExplorerPath() {
+    char folder[MAX_PATH] = {};
+    GetWindowsDirectoryA(folder, MAX_PATH);
+    return std::string(folder) + "\\explorer.exe";
 }
 
 }  // namespace
@@ -157,6 +175,7 @@ void AddEntry() {
     // ApplyRegistrationMode before the send returns, so the resume comes after it.
     PauseKeyWatcher();
     InsertEntryRow(key1, key2Text, path);
+    g_editedRow = -1;  // this was the edited version, if an edit was under way
     EmptyEntryFields();
     SendMessageA(MainControl(IDC_REGISTER_TOGGLE), BM_CLICK, 0, 0);
     ResumeKeyWatcher();
@@ -172,26 +191,35 @@ void EditEntry() {
         }
         ApplyRegistrationMode();
     }
-    const int row = SelectedRow();
-    if (row < 0) {
+    if (SelectedRow() < 0) {
         ShowWarning("ERROR!!\r\nリストを選択してください", "エラー");
         return;
     }
-    Entry entry = {};
-    ReadEntry(row, &entry);
-    SetDlgItemTextA(window, IDC_KEY1_EDIT, entry.key1);
-    SetDlgItemTextA(window, IDC_KEY2_EDIT, entry.key2);
-    SetDlgItemTextA(window, IDC_PATH_EDIT, entry.path);
+    // A second edit drops what the fields held, never the entry the first one took out.
+    PutBackEntryUnderEdit();
+    const int row = SelectedRow();
+    ReadEntry(row, &g_editedEntry);
+    SetDlgItemTextA(window, IDC_KEY1_EDIT, g_editedEntry.key1);
+    SetDlgItemTextA(window, IDC_KEY2_EDIT, g_editedEntry.key2);
+    SetDlgItemTextA(window, IDC_PATH_EDIT, g_editedEntry.path);
     DeleteListItem(row);
+    g_editedRow = row;
     // BM_SETCHECK notifies nobody, so the mode is applied by hand.
     SendMessageA(MainControl(IDC_REGISTER_TOGGLE), BM_SETCHECK, BST_CHECKED, 0);
     ApplyRegistrationMode();
 }
 
 // With no row selected the index is -1, which the control refuses: nothing is deleted.
-void DeleteEntry() { DeleteListItem(SelectedRow()); }
+void DeleteEntry() {
+    const int row = SelectedRow();
+    DeleteListItem(row);
+    if (row >= 0 && row < g_editedRow) --g_editedRow;  // the entry under edit keeps its neighbours
+}
 
-void ClearList() { SendMessageA(SoundListControl(), LVM_DELETEALLITEMS, 0, 0); }
+void ClearList() {
+    SendMessageA(SoundListControl(), LVM_DELETEALLITEMS, 0, 0);
+    g_editedRow = -1;
+}
 
 void ResetFields() {
     if (MessageBoxA(g_shared.mainWindow, "入力項目をリセットします。よろしいですか？", "確認",
@@ -210,16 +238,35 @@ void PreviewEntry() {
     PlaySoundA(path, nullptr, SND_FILENAME | SND_ASYNC);
 }
 
-// Handing the shell an empty path would open some default folder, so no selection does nothing.
+// Explorer shows the sound's folder with the file selected, or the folder alone once the file is
+// gone; with no row selected, or no such folder, nothing opens. A relative path is taken from the
+// current folder, as playing it would. Explorer is named by its full path: the current folder,
+// which the shell searches first, may be a download folder.
 void ExploreEntry() {
     const int row = SelectedRow();
     if (row < 0) return;
     char path[PATH_TEXT_LIMIT] = {};
     GetListItemText(SoundListControl(), row, COLUMN_PATH, path, PATH_TEXT_LIMIT);
-    ShellExecuteA(nullptr, "explore", path, nullptr, nullptr, SW_SHOWDEFAULT);
+    char full[2 * PATH_TEXT_LIMIT] = {};
+    char* name = nullptr;  // found by the platform, which knows where a double-byte character ends
+    const DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
+    if (path[0] == '\0' || length == 0 || length >= sizeof full) return;
+    const std::string folder = name != nullptr ? std::string(full, name) : std::string(full);
+    const DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (name != nullptr && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES) {
+        g_shellExecute(ExplorerPath().c_str(), "open", ("/select,\"" + std::string(full) + "\"").c_str());
+    } else {
+        g_shellExecute(folder.c_str(), "explore", nullptr);
+    }
 }
 
 // The hide button hides itself too; a right double-click on the window is the only way back.
 void HideEditingButtons() { ShowEditingButtonsAs(SW_HIDE); }
 
 void ShowEditingButtons() { ShowEditingButtonsAs(SW_SHOWNORMAL); }
+
+const Entry* EntryUnderEdit(int* row) {
+    *row = g_editedRow;
+    return g_editedRow >= 0 ? &g_editedEntry : nullptr;
+}

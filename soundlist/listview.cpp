@@ -58,15 +58,16 @@ void InsertEntryRow(const char* key1, const char* key2, const char* path) {
     InsertEntryRow(SoundListControl(), key1, key2, path);
 }
 
-// New rows always go to the top; the index that the insertion reports is not needed, since the
-// row is row 0 by construction.
-void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path) {
+// New rows go to the top; only an entry put back after an unfinished edit goes elsewhere. A row
+// past the end becomes the last row.
+void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path, int row) {
     LVITEMA item = {};
     item.mask = LVIF_TEXT;
+    item.iItem = row;
     item.pszText = const_cast<char*>(key1);
-    SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
-    SetListItemText(list, 0, COLUMN_KEY2, key2);
-    SetListItemText(list, 0, COLUMN_PATH, path);
+    const int made = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    SetListItemText(list, made, COLUMN_KEY2, key2);
+    SetListItemText(list, made, COLUMN_PATH, path);
 }
 
 void DeleteListItem(int row) {

@@ -24,15 +24,26 @@ constexpr int32_t kMaxLoadedRows = 100000;
 // and is left alone rather than read into memory.
 constexpr LONGLONG kMaxFileBytes = 256LL << 20;
 
-enum class ReadResult { Read, Missing, Failed };
+// A backup or sync tool, an editor or a virus scan may hold data.ini for a moment at start.
+constexpr DWORD kHeldFileWaitMs = 5000;
+
+// True once data.ini existed at start but could not be read: it may hold entries that the list
+// never showed.
+bool g_unreadAtStart;
+
+enum class ReadResult { Read, Missing, Held, Failed };
 
 ReadResult ReadWholeFile(const char* path, std::string* bytes) {
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? ReadResult::Missing
-                                                                             : ReadResult::Failed;
+        switch (GetLastError()) {
+            case ERROR_FILE_NOT_FOUND:
+            case ERROR_PATH_NOT_FOUND: return ReadResult::Missing;
+            case ERROR_SHARING_VIOLATION:
+            case ERROR_LOCK_VIOLATION: return ReadResult::Held;
+            default: return ReadResult::Failed;
+        }
     }
     LARGE_INTEGER size = {};
     bool read = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileBytes;
@@ -42,9 +53,12 @@ ReadResult ReadWholeFile(const char* path, std::string* bytes) {
         read = ReadFile(file, bytes->data(), static_cast<DWORD>(size.QuadPart), &done, nullptr) &&
                done == size.QuadPart;
     }
+    const bool locked = !read && GetLastError() == ERROR_LOCK_VIOLATION;  // a range locked by another program
     CloseHandle(file);
-    return read ? ReadResult::Read : ReadResult::Failed;
+    return read ? ReadResult::Read : locked ? ReadResult::Held : ReadResult::Failed;
 }
+
+bool Unreadable(ReadResult result) { return result == ReadResult::Held || result == ReadResult::Failed; }
 
 std::string WideToAnsi(const std::wstring& wide) {
     const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
@@ -123,15 +137,24 @@ void InsertRows(const IniText& file, int32_t count) {
     }
 }
 
-// The same updates, in the same order, as a private-profile write per key would make.
+// The same updates, in the same order, as a private-profile write per key would make. An entry
+// that an unfinished edit took out of the list is saved where it stood.
 void WriteRows(IniText* file) {
     HWND list = SoundListControl();
-    const int count = SoundListRowCount();
+    const int rows = SoundListRowCount();
+    int editedRow = 0;
+    const Entry* edited = EntryUnderEdit(&editedRow);
+    if (edited != nullptr && editedRow > rows) editedRow = rows;
+    const int count = edited != nullptr ? rows + 1 : rows;
     file->SetString("LISTNUM", "LIST", NumberToText(count));
-    for (int row = 0; row < count; ++row) {
+    for (int index = 0, row = 0; index < count; ++index) {
         Entry entry = {};
-        ReadEntry(list, row, &entry);
-        const std::string section = "LIST" + NumberToText(row);
+        if (edited != nullptr && index == editedRow) {
+            entry = *edited;
+        } else {
+            ReadEntry(list, row++, &entry);
+        }
+        const std::string section = "LIST" + NumberToText(index);
         file->SetString(section, "key1", entry.key1);
         file->SetString(section, "key2", entry.key2);
         file->SetString(section, "path", entry.path);
@@ -181,22 +204,39 @@ void InitSavedListPath() {
 
 const char* SavedListPath() { return g_savedListPath; }
 
-// A file that cannot be read, or not held in memory, loads as no file: the list starts empty.
+// A file that cannot be read, or not held in memory, loads as no file: the list starts empty,
+// and the file is not replaced later without asking.
 void LoadSoundList() {
     try {
         IniText file;
-        ReadSavedList(&file);
+        ReadResult result = ReadSavedList(&file);
+        for (const DWORD start = GetTickCount();
+             result == ReadResult::Held && GetTickCount() - start < kHeldFileWaitMs;) {
+            Sleep(100);
+            result = ReadSavedList(&file);
+        }
+        g_unreadAtStart = Unreadable(result);
         const int32_t count = file.GetInt("LISTNUM", "LIST", 0);
         InsertRows(file, count < kMaxLoadedRows ? count : kMaxLoadedRows);
     } catch (const std::bad_alloc&) {
+        g_unreadAtStart = true;
     }
 }
 
-// A file that exists but cannot be read is not overwritten: its other content would be lost.
+bool MayReplaceSavedList(bool canAsk) {
+    if (!g_unreadAtStart || GetFileAttributesA(g_savedListPath) == INVALID_FILE_ATTRIBUTES) return true;
+    if (!canAsk) return false;
+    const std::string text = std::string("起動したときに、次のファイルを読み込めませんでした。\r\n") + g_savedListPath +
+                             "\r\n\r\n今のリストでこのファイルを置き換えますか？\r\n"
+                             "「いいえ」なら、ファイルはそのまま残して終了します。";
+    return MessageBoxA(g_shared.mainWindow, text.c_str(), "確認", MB_ICONWARNING | MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+// A file that exists but cannot be read now is not overwritten: its other content would be lost.
 bool SaveSoundList() {
     try {
         IniText file;
-        if (ReadSavedList(&file) == ReadResult::Failed) return false;
+        if (Unreadable(ReadSavedList(&file))) return false;
         WriteRows(&file);
         return ReplaceSavedList(file.Text());
     } catch (const std::bad_alloc&) {

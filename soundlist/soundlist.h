@@ -26,7 +26,7 @@ void GetListItemText(HWND list, int row, int column, char* buffer, int limit);
 void ReadEntry(int row, Entry* entry, void (*beforeEachRead)() = nullptr);
 void ReadEntry(HWND list, int row, Entry* entry);
 void InsertEntryRow(const char* key1, const char* key2, const char* path);
-void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path);
+void InsertEntryRow(HWND list, const char* key1, const char* key2, const char* path, int row = 0);
 void DeleteListItem(int row);
 
 // Commands, routed from the main window.
@@ -44,10 +44,17 @@ void ExploreEntry();
 void HideEditingButtons();
 void ShowEditingButtons();
 
+// The entry that "リストの編集" took out of the list, kept for the saved list until "リストへ追加"
+// adds its edited version; nullptr when there is none. *row gets the row it stood at.
+const Entry* EntryUnderEdit(int* row);
+
 // The saved list file.
 void InitSavedListPath();
 const char* SavedListPath();
 void LoadSoundList();
+// False where data.ini could not be read at start and still exists, unless the user, asked when
+// canAsk, agrees to replace it.
+bool MayReplaceSavedList(bool canAsk);
 bool SaveSoundList();                // false when the file could not be written
 bool ConfirmCloseAfterFailedSave();  // asks the user; true to close anyway
 void DeleteSavedData();

@@ -173,6 +173,40 @@ std::string EncodeValue(std::string_view value) {
     return Unquoted(Trimmed(kept)) == kept ? kept : '"' + kept + '"';
 }
 
+bool HasNonAscii(std::string_view bytes) {
+    for (char c : bytes) {
+        if (static_cast<unsigned char>(c) > 0x7F) return true;
+    }
+    return false;
+}
+
+// The length of the UTF-8 sequence that a byte starts, or 0 where no sequence starts with it.
+size_t Utf8Length(unsigned char lead) {
+    if (lead < 0x80) return 1;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
+    if (lead >= 0xE0 && lead <= 0xEF) return 3;
+    return lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
+}
+
+// Strict UTF-8: no overlong form, no surrogate, nothing above U+10FFFF, no sequence cut short.
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t i = 0, length; i < bytes.size(); i += length) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        length = Utf8Length(lead);
+        if (length == 0 || i + length > bytes.size()) return false;
+        if (length == 1) continue;
+        // The second byte's range is narrower after E0, ED, F0 and F4.
+        const auto second = static_cast<unsigned char>(bytes[i + 1]);
+        const unsigned char low = lead == 0xE0 ? 0xA0 : lead == 0xF0 ? 0x90 : 0x80;
+        const unsigned char high = lead == 0xED ? 0x9F : lead == 0xF4 ? 0x8F : 0xBF;
+        if (second < low || second > high) return false;
+        for (size_t k = 2; k < length; ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength) {
@@ -184,8 +218,11 @@ IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength
         *markLength = m.mark.size();
         return m.encoding;
     }
+    // Notepad saves UTF-8 without a mark. Code page 932 text with any Japanese in it is almost
+    // never valid UTF-8: its lead bytes 81-9F are continuation bytes there, and its kana pairs
+    // make no UTF-8 sequence.
     *markLength = 0;
-    return IniTextEncoding::Ansi;
+    return HasNonAscii(bytes) && IsValidUtf8(bytes) ? IniTextEncoding::Utf8 : IniTextEncoding::Ansi;
 }
 
 IniText::IniText() : sections_(1) { byName_.emplace("", 0); }

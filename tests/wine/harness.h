@@ -231,7 +231,7 @@ inline void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 inline void ResetMainWindow() {  // empty list, registration off, fields empty, buttons shown, in front
     HWND window = AppWindow();
     ShowWindow(window, SW_SHOW);
-    SendMessageA(Control(IDC_SOUND_LIST), LVM_DELETEALLITEMS, 0, 0);
+    SendMessageA(window, WM_COMMAND, IDM_CLEAR_LIST, 0);  // an entry under edit goes too
     if (IsDlgButtonChecked(window, IDC_REGISTER_TOGGLE)) Click(IDC_REGISTER_TOGGLE);
     for (int id : {IDC_KEY1_EDIT, IDC_KEY2_EDIT, IDC_PATH_EDIT, IDC_KEYCODE_DISPLAY}) SetDlgItemTextA(window, id, "");
     SendMessageA(window, WM_RBUTTONDBLCLK, 0, 0);  // the hidden buttons back

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/inifile.h"
 #include "watcher/watcher.h"
 
 using namespace std::string_literals;
@@ -64,6 +65,8 @@ TEST_F(SavedList, ShowsWhatCanBeReadAndSavesAFileThatLoads) {
          "\r\n", {{std::string(255, '5'), "88", std::string(1023, 'v')}}},
         {"\xEF\xBB\xBF[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=\xE5\x8A\xB9\xE6\x9E\x9C\xE9\x9F\xB3\r\n", {{"17", "88", effect}}},
         {Utf16(wide, false), {{"9", "88", effect}}}, {Utf16(wide, true), {{"9", "88", effect}}},
+        {"[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\npath=\xE9\x9F\xB3\xE5\xA3\xB0\\\xE3\x83\x89.wav\r\n",  // Notepad's UTF-8
+         {{"17", "88", "音声\\ド.wav"}}},
         {"[LISTNUM]\r\nLIST=1\r\nLIST=3\r\n[LIST0]\r\nkey1=1\r\nkey1=2\r\n[LIST0]\r\nkey2=7\r\n", {{"1", "88", "Beep"}}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file.substr(0, 40));
@@ -86,6 +89,80 @@ TEST_F(SavedList, ACountBeyondTheBoundLoadsTheBound) {
     EXPECT_TRUE(GetUpdateRect(List(), nullptr, FALSE)) << "the list takes no repaint";
     SendMessageA(List(), LVM_DELETEALLITEMS, 0, 0);
     ResumeKeyWatcher();
+}
+
+// An entry that "リストの編集" took out stays in the saved list, where it stood, until its edited
+// version is added: through a save and a second edit. Clearing the list clears it too.
+TEST_F(SavedList, AnEditLeftUnfinishedLosesNoEntry) {
+    const Row kAlarm = {"17", "88", "C:\\sounds\\alarm.wav"};
+    FillList({kAlarm, kBell});
+    for (int row : {0, 0}) {  // the second edit, on the bell, puts the alarm back first
+        SelectRow(List(), row);
+        BoxAnswerer box("確認", IDYES);
+        Click(IDC_EDIT_BUTTON);
+        ASSERT_TRUE(SaveSoundList());
+        EXPECT_EQ(ReadBytes(path_), kExample);
+    }
+    EXPECT_EQ(ListRows(List()), Rows{kAlarm});
+    SetDlgItemTextA(AppWindow(), IDC_KEY1_EDIT, "113");
+    Click(IDC_ADD_BUTTON);
+    ASSERT_TRUE(SaveSoundList());
+    Load(ReadBytes(path_));
+    EXPECT_EQ(ListRows(List()), (Rows{kAlarm, {"113", "-1", kBell[2]}}));
+    SelectRow(List(), 0);
+    Click(IDC_EDIT_BUTTON);
+    SendMessageA(AppWindow(), WM_COMMAND, IDM_CLEAR_LIST, 0);
+    ASSERT_TRUE(SaveSoundList());
+    EXPECT_EQ(ReadBytes(path_).substr(0, 19), "[LISTNUM]\r\nLIST=0\r\n");
+}
+
+// Code page 932 text is not taken for unmarked UTF-8: the program's captions and messages and the
+// Japanese guides, line by line, as a hand-edited data.ini could hold them.
+TEST(SavedListEncoding, CodePage932IsNotTakenForUtf8) {
+    const char* root = std::getenv("CB_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    int lines = 0;
+    for (const char* file : {"app\\mainwindow.cpp", "app\\startup.cpp", "soundlist\\commands.cpp", "soundlist\\savedlist.cpp",
+                             "about\\about.cpp", "packaging\\readme.txt", "README.md"}) {
+        const std::string utf8 = ReadBytes(root + std::string("\\") + file);
+        std::wstring wide(utf8.size(), L'\0');
+        wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), static_cast<int>(wide.size())));
+        std::string text(wide.size() * 2, '\0');
+        text.resize(WideCharToMultiByte(932, 0, wide.data(), static_cast<int>(wide.size()), text.data(), static_cast<int>(text.size()), nullptr, nullptr));
+        for (size_t start = 0, end; start < text.size(); start = end + 1) {
+            end = std::min(text.find('\n', start), text.size());
+            const std::string line = text.substr(start, end - start);
+            if (std::all_of(line.begin(), line.end(), [](char c) { return c > 0; })) continue;
+            size_t mark = 0;
+            EXPECT_EQ(DetectIniTextEncoding(line, &mark), IniTextEncoding::Ansi) << line;
+            ++lines;
+        }
+    }
+    EXPECT_GT(lines, 200);
+}
+
+// A backup tool or a virus scan holding data.ini at start: a short hold only delays the load. After
+// a long one the list starts empty, and neither log-off nor a close the user does not confirm
+// replaces the file.
+TEST(SavedListAtStart, AHeldFileIsWaitedForOrKept) {
+    const std::string folder = MakeTempDir("held"), ini = folder + "\\data.ini";
+    for (const DWORD holdMs : {1500, 8000}) {
+        const bool loaded = holdMs == 1500;
+        WriteBytes(ini, kExample);
+        HANDLE held = CreateFileA(ini.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        Program program(folder);
+        Sleep(holdMs);
+        CloseHandle(held);
+        ASSERT_TRUE(WaitForWindow(program));
+        EXPECT_EQ(ListRows(program.Item(IDC_SOUND_LIST)).size(), loaded ? 2u : 0u);
+        Send(program.window, WM_ENDSESSION, TRUE);
+        EXPECT_EQ(ReadBytes(ini), loaded ? kSwapped : kExample);
+        BoxAnswerer box("確認", 0);
+        PostMessageA(program.window, WM_CLOSE, 0, 0);
+        EXPECT_EQ(ExitCode(program), 0u);
+        EXPECT_EQ(box.Count() == 1 && box.Text().find(ini) != std::string::npos, !loaded);
+        EXPECT_EQ(ReadBytes(ini), loaded ? kSwapped : kExample);
+    }
 }
 
 std::string g_atReplace[2];  // data.ini and the temporary file, as a crash there would leave them

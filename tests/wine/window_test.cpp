@@ -178,11 +178,38 @@ VOID CALLBACK CheckAbout(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST(About, OpensCentredOverTheDisabledMainWindowAndOnlyTheLinkActs) {
     ResetMainWindow();
     g_opened.clear();
-    g_openWithShell = [](const char* target, const char* parameters) { g_opened.push_back(target + std::string(parameters ? " +" : "")); };
+    g_shellExecute = [](const char* file, const char* verb, const char* parameters) {
+        g_opened.push_back(file + std::string("|") + verb + (parameters ? " +" : ""));
+    };
     SetTimer(nullptr, 0, 15, CheckAbout);
     SendMessageA(AppWindow(), WM_COMMAND, IDM_VERSION, 0);
     EXPECT_TRUE(FindWindowA("NORMALDLG", "Version") == nullptr && IsWindowEnabled(AppWindow()));
-    EXPECT_EQ(g_opened, std::vector<std::string>{"http://mirune.example/"});
+    EXPECT_EQ(g_opened, std::vector<std::string>{"http://mirune.example/|open"});
+}
+
+// A right double-click on a row opens its sound's folder in Explorer with the file selected, or
+// the folder alone once the file is gone; nothing without such a folder or a selected row. The
+// file's name ends its first character in a backslash byte, as "ソ" does in code page 932.
+TEST(MainWindow, ExploreOpensTheSoundsFolder) {
+    const std::string folder = MakeTempDir("explore"), wav = folder + "\\ソ.wav";
+    WriteBytes(wav, "");
+    char windows[MAX_PATH] = {};
+    GetWindowsDirectoryA(windows, MAX_PATH);
+    const struct { std::string path; bool selected; std::string opened; } cases[] = {
+        {wav, true, windows + std::string("\\explorer.exe|open|/select,\"") + wav + "\""},
+        {folder + "\\gone.wav", true, folder + "\\|explore|"}, {folder + "\\gone\\a.wav", true, ""},
+        {"", true, ""}, {wav, false, ""}};
+    g_shellExecute = [](const char* file, const char* verb, const char* parameters) {
+        g_opened.push_back(file + std::string("|") + verb + "|" + (parameters ? parameters : ""));
+    };
+    for (const auto& c : cases) {
+        ResetMainWindow();
+        g_opened.clear();
+        FillList({{"1", "-1", c.path}});
+        if (c.selected) SelectRow(Control(IDC_SOUND_LIST), 0);
+        SendMessageA(Control(IDC_SOUND_LIST), WM_RBUTTONDBLCLK, 0, 0);
+        EXPECT_EQ(g_opened, c.opened.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.opened}) << c.path;
+    }
 }
 
 }  // namespace
