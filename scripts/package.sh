@@ -10,9 +10,6 @@ set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$CB_ROOT build=$CB_BUILD dist=$CB_BUILD/dist
 
-version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-[ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
-
 : "${SOURCE_DATE_EPOCH:=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
   echo "package: note: the work tree has uncommitted changes; the archives hold them"
@@ -26,6 +23,9 @@ for arch in i686 x86_64; do
       > "$build/package-build-$arch.log" 2>&1 ||
     { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
 done
+# The version of project() in CMakeLists.txt, as the build that made the programs saw it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
+[ -n "$version" ] || { echo "package: the build gave no project version" >&2; exit 1; }
 
 stage=$(mktemp -d "$dist/stage.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
