@@ -2,11 +2,11 @@
 
 
 #include "app/app.h"
+#include "chordbell_version.h"
 
 namespace {
 
 constexpr char kAboutWindowName[] = "Version";
-constexpr char kVersionText[] = "0.05";
 // The link button's caption and the address it opens are one and the same text.
 constexpr char kArtistSite[] = "http://mirune.example/";
 // The author's credit; short enough for its 57-pixel label also in a fixed-pitch substitute
@@ -119,7 +119,7 @@ void OnInitDialog(HWND window) {
     g_aboutWindow = window;
     CreateControls(window, kAboutControls, g_shared.aboutFont);
     CenterWindowOnWindow(g_shared.mainWindow, window, 0, 0);
-    SetDlgItemTextA(window, IDC_ABOUT_VERSION_BOX, kVersionText);
+    SetDlgItemTextA(window, IDC_ABOUT_VERSION_BOX, CB_VERSION_TEXT);
 }
 
 void OnPaint(HWND window) {

@@ -7,6 +7,18 @@ option(CB_BULK_REDRAW "Fill the sound list with its redraw switched off" ON)
 add_compile_definitions(CB_BULK_REDRAW=$<BOOL:${CB_BULK_REDRAW}>)
 # UI texts are written in UTF-8 and reach the "A" functions as code page 932 bytes.
 add_compile_options(-finput-charset=UTF-8 -fexec-charset=CP932)
+# The version is written once, in project(): the About window, the VERSIONINFO and the tests take
+# it from this generated header (scripts/package.sh names the archives after the same version).
+# The resource compiler wants plain numbers, so "05" becomes 5.
+math(EXPR CB_VERSION_MAJOR "${PROJECT_VERSION_MAJOR} + 0")
+math(EXPR CB_VERSION_MINOR "0${PROJECT_VERSION_MINOR} + 0")
+math(EXPR CB_VERSION_PATCH "0${PROJECT_VERSION_PATCH} + 0")
+file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/chordbell_version.h @ONLY CONTENT [[
+#pragma once
+#define CB_VERSION_TEXT "@PROJECT_VERSION@"
+#define CB_VERSION_NUMBERS @CB_VERSION_MAJOR@, @CB_VERSION_MINOR@, @CB_VERSION_PATCH@, 0
+]])
+include_directories(${CMAKE_BINARY_DIR}/generated)
 set(CB_STATIC_LINK -static -static-libgcc -static-libstdc++)
 
 file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS

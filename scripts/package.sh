@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release archives: build/dist/chordbell-VERSION-win32.zip (the 32-bit program, the
 # product) and chordbell-VERSION-win64.zip, each holding one folder with the Japanese guide
-# readme.txt, the English guide readme_en.txt and chordbell.exe, and SHA256SUMS for both.
+# readme.txt, the English guide readme_en.txt, LICENSE.txt and chordbell.exe, and SHA256SUMS
+# for both.
 # Two runs on the same commit give the same bytes: every file gets the commit's time, the zip
 # carries no owner, no Unix time fields and no directory entries, its entries are in a fixed
 # order, and its DOS times are written in UTC. The program itself carries no link time (see
@@ -9,9 +10,6 @@
 set -euo pipefail
 source "$(dirname "$0")/lib.sh"
 root=$CB_ROOT build=$CB_BUILD dist=$CB_BUILD/dist
-
-version=$(sed -n 's/^project(ChordBell VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-[ -n "$version" ] || { echo "package: no version in CMakeLists.txt" >&2; exit 1; }
 
 : "${SOURCE_DATE_EPOCH:=$(git -C "$root" log -1 --format=%ct 2>/dev/null || echo 315532800)}"
 if [ -n "$(git -C "$root" status --porcelain --untracked-files=no 2>/dev/null)" ]; then
@@ -26,15 +24,20 @@ for arch in i686 x86_64; do
       > "$build/package-build-$arch.log" 2>&1 ||
     { tail -30 "$build/package-build-$arch.log"; echo "package: the $arch build failed" >&2; exit 1; }
 done
+# The version of project() in CMakeLists.txt, as the build that made the programs saw it.
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/i686/CMakeCache.txt")
+[ -n "$version" ] || { echo "package: the build gave no project version" >&2; exit 1; }
+date=$(date -u -d "@$SOURCE_DATE_EPOCH" +%Y/%m/%d)  # the guides' date: the commit's
 
 stage=$(mktemp -d "$dist/stage.XXXXXX")
 trap 'rm -rf "$stage"' EXIT
 
 # Notepad from Windows 7 on reads UTF-8 with a BOM as UTF-8 whatever the system's code page,
-# so the guide stays readable on the very machines whose captions show garbled; it wants CR LF.
-# The names stay ASCII: Windows 7's zip folders ignore the zip's UTF-8 flag.
-guide() {  # source target
-  { printf '\357\273\277'; sed "s/@VERSION@/$version/g; s/\$/\r/" "$1"; } > "$2"
+# so the guides (and the licence, which names the author in Japanese) stay readable on the very
+# machines whose captions show garbled; it wants CR LF. The names stay ASCII: Windows 7's zip
+# folders ignore the zip's UTF-8 flag.
+text_file() {  # source target
+  { printf '\357\273\277'; sed "s|@VERSION@|$version|g; s|@DATE@|$date|g; s/\$/\r/" "$1"; } > "$2"
 }
 
 package() {  # arch suffix
@@ -42,14 +45,15 @@ package() {  # arch suffix
   local name=chordbell-$version-$suffix
   local folder=$stage/$name
   mkdir -p "$folder"
-  guide "$root/packaging/readme.txt" "$folder/readme.txt"
-  guide "$root/packaging/readme_en.txt" "$folder/readme_en.txt"
+  text_file "$root/packaging/readme.txt" "$folder/readme.txt"
+  text_file "$root/packaging/readme_en.txt" "$folder/readme_en.txt"
+  text_file "$root/LICENSE" "$folder/LICENSE.txt"
   cp "$build/$arch/chordbell.exe" "$folder/chordbell.exe"
   chmod 0644 "$folder"/*.txt && chmod 0755 "$folder/chordbell.exe"
   find "$folder" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
   rm -f "$dist/$name.zip"
   # The Japanese guide first, for a lister that keeps the archive's order.
-  (cd "$stage" && printf '%s\n' "$name/readme.txt" "$name/readme_en.txt" "$name/chordbell.exe" |
+  (cd "$stage" && printf "$name/%s\n" readme.txt readme_en.txt LICENSE.txt chordbell.exe |
      TZ=UTC zip -X -D -q -9 "$dist/$name.zip" -@)
   echo "package: $dist/$name.zip"
 }

@@ -17,6 +17,19 @@ case "$what" in
   *) echo "usage: scripts/screenshot.sh [main|large-list|about|tray|garbled|all]" >&2; exit 2 ;;
 esac
 CB_FORCE_XVFB=1 cb_wine_start "$CB_BUILD/wineprefix-shot"
+# Fonts, so that the pictures show what Windows draws. Wine's own Marlett draws the caption
+# buttons (without it they read "0 1 r"); Debian's Wine 8 does not load it from the folder of
+# fonts-wine, but does from the prefix's Fonts folder. Garbled captions (code page 1252) are
+# made of ƒ, ‹, ‚ and the like, which a Western Windows draws from its Japanese font; the IPA
+# fonts that Wine picks for Shift_JIS text lack them, so VL PGothic is linked behind them.
+fonts=$WINEPREFIX/drive_c/windows/Fonts
+if [ ! -f "$fonts/marlett.ttf" ]; then
+  for face in IPAGothic IPAPGothic; do
+    "$CB_WINE" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' \
+      /v "$face" /t REG_MULTI_SZ /d 'VL-PGothic-Regular.ttf,VL PGothic' /f >/dev/null 2>&1
+  done
+  mkdir -p "$fonts" && cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
+fi
 dir=$(mktemp -d)
 trap 'cb_wine_stop; rm -rf "$dir"' EXIT
 

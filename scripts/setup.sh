@@ -7,7 +7,7 @@ cb_install cmake ninja-build g++ clang libclang-rt-14-dev \
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64 \
   googletest libgtest-dev libbenchmark-dev \
   wine wine64 xvfb x11-utils xdotool imagemagick \
-  locales fonts-ipafont-gothic \
+  locales fonts-ipafont-gothic fonts-vlgothic fonts-wine \
   python3 zip procps
 
 # Without the generated locale Wine silently falls back to code page 1252.

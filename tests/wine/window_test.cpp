@@ -6,6 +6,7 @@
 #include <tuple>
 
 #include "about/about.h"
+#include "chordbell_version.h"
 
 namespace {
 
@@ -159,7 +160,7 @@ VOID CALLBACK CheckAbout(HWND, UINT, UINT_PTR timer, DWORD) {
     EXPECT_EQ(std::make_pair(a.left + a.right, a.top + a.bottom), std::make_pair(m.left + m.right, m.top + m.bottom));
     std::string texts;
     for (HWND c = GetWindow(about, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) texts += Text(c) + "|";
-    EXPECT_EQ(texts, "Chord Bell|by 鐘の音|Version|0.05|Edition.|アイコンは|Mirune様に描いて頂きました|http://mirune.example/||");
+    EXPECT_EQ(texts, "Chord Bell|by 鐘の音|Version|" CB_VERSION_TEXT "|Edition.|アイコンは|Mirune様に描いて頂きました|http://mirune.example/||");
     ExpectReadable(about);
     EXPECT_TRUE(PumpUntil([&] { return PictureMismatches(about) == 0; }));
     PostMessageA(about, WM_KEYDOWN, VK_ESCAPE, 0x00010001);  // Escape and other commands do nothing
