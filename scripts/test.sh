@@ -45,7 +45,7 @@ run_gtest() {  # NAME LOG COMMAND...
     fails=1
   fi
   [ "$fails" -eq 0 ] ||
-    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:' | head -20 | sed 's/^/     /'
+    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:|Sanitizer:' | head -20 | sed 's/^/     /'
   record "$name" $((ran > fails ? ran - fails : 0)) "$fails"
   [ "$fails" -eq 0 ]
 }
