@@ -53,11 +53,10 @@ if(CB_TESTS)
 
   # One GoogleTest program for every Wine test (each link and each Wine process costs seconds):
   # the real windows in this process, the real program driven from outside, and the
-  # platform-free tests with their cross-check against the platform's profile functions.
+  # platform-free tests, built as the program builds them.
   file(GLOB CB_WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
   add_executable(wine_tests ${CB_WINE_TESTS} resources/chordbell.rc)
   target_link_libraries(wine_tests PRIVATE chordbell_core gtest_main ${CB_STATIC_LINK})
-  target_compile_definitions(wine_tests PRIVATE CB_UNDER_WINE=1)
 endif()
 
 # The benchmark tools, one program started by scripts/bench-*.sh; only those scripts ask for it.

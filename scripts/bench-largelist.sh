@@ -9,7 +9,7 @@
 set -euo pipefail
 source "$(dirname "$0")/bench-wine.sh"
 CB_BUILD=$bench/plain cb_configure x86_64 -DCB_BULK_REDRAW=OFF -DCB_TESTS=OFF
-ninja -C "$bench/plain/x86_64" chordbell >/dev/null
+ninja --quiet -C "$bench/plain/x86_64" chordbell
 set -- "${CB_BENCH_STARTS:-7}" "${CB_BENCH_ANSWERS:-300}" "${CB_BENCH_CLICKS:-20}" "${CB_BENCH_COMMANDS:-10}" \
   "${CB_BENCH_RUNS:-3}"
 echo "$machine. Medians of $1 start-ups; $2 answers and $3 clicks a row count; $4 of each command in each" \

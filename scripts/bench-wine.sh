@@ -5,11 +5,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 bench=$CB_BUILD/bench
 name=$(basename "$0" .sh)
 CB_BUILD=$bench cb_configure x86_64 -DCB_BENCH=ON -DCB_TESTS=OFF
-ninja -C "$bench/x86_64" cbbench chordbell >/dev/null
+ninja --quiet -C "$bench/x86_64" cbbench chordbell
 work=$bench/${name#bench-}
 rm -rf "$work"
 mkdir -p "$work"
 cb_wine_start "$bench/prefix-$name"
-trap cb_wine_stop EXIT
 machine="$("$CB_WINE" --version), $(nproc) cores, $(date -u +%Y-%m-%d)"  # begins a table's heading
 cbbench() { "$CB_WINE" "$bench/x86_64/cbbench.exe" "$@" | tr -d '\r'; }

@@ -59,8 +59,10 @@ cb_wine_env() {  # PREFIX [win32]
 }
 
 # Wine ready to run programs: the prefix's environment, a display, the prefix created and its
-# server kept running.
+# server kept running. cb_wine_stop runs when the script ends, however it ends; a script that sets
+# an EXIT trap of its own calls cb_wine_stop in it.
 cb_wine_start() {  # PREFIX [win32]
+  trap cb_wine_stop EXIT
   cb_wine_env "$@" && cb_display && cb_wine_boot
 }
 
@@ -83,13 +85,14 @@ cb_wine_boot() {
   elif [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Where this kernel runs 32-bit code only through qemu, a 64-bit prefix's first boot would
     # also set up its 32-bit half under emulation (minutes). The 64-bit program needs none of
-    # it, so the qemu hand-over is switched off while the prefix is created.
-    local qemu=/proc/sys/fs/binfmt_misc/qemu-i386 was_on=""
-    if [ -w "$qemu" ] && grep -q '^enabled' "$qemu"; then was_on=1; echo 0 > "$qemu"; fi
+    # it, so the qemu hand-over is switched off while the prefix is created. It serves every user
+    # of the machine: cb_wine_stop switches it on again should the script end meanwhile.
+    local qemu=/proc/sys/fs/binfmt_misc/qemu-i386
+    if [ -w "$qemu" ] && grep -q '^enabled' "$qemu"; then CB_QEMU_OFF=$qemu; echo 0 > "$qemu"; fi
     mkdir -p "$WINEPREFIX"
     "$CB_WINE" wineboot -i >/dev/null 2>&1 || true
     "$CB_WINESERVER" -w
-    [ -n "$was_on" ] && echo 1 > "$qemu"
+    cb_qemu_on
     [ -f "$WINEPREFIX/system.reg" ] || { echo "lib.sh: could not create $WINEPREFIX" >&2; return 1; }
     # The program asks for "ＭＳ Ｐゴシック"; without a proportional stand-in Wine picks a
     # monospaced face and the captions no longer fit their controls.
@@ -139,17 +142,24 @@ CONF
   export CB_CAPTURE_FILE
 }
 
+cb_qemu_on() {
+  if [ -n "${CB_QEMU_OFF:-}" ]; then echo 1 > "$CB_QEMU_OFF" || true; fi
+  CB_QEMU_OFF=""
+}
+
+# Runs from EXIT traps under set -e: no step may fail, so that every one of them runs.
 cb_wine_stop() {
-  if [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ]; then
-    "$CB_WINESERVER" -k 2>/dev/null
+  if [ -n "${CB_WINESERVER:-}" ] && [ -d "${WINEPREFIX:-}" ]; then
+    "$CB_WINESERVER" -k 2>/dev/null || true
     if [ "${WINEARCH:-}" = win32 ]; then
-      "$CB_WINESERVER" -w 2>/dev/null
-      [ -n "${CB_BOOTED32:-}" ] && [ -f "$WINEPREFIX/.update-timestamp" ] && touch "$WINEPREFIX/.cb-ready"
+      "$CB_WINESERVER" -w 2>/dev/null || true
+      if [ -n "${CB_BOOTED32:-}" ] && [ -f "$WINEPREFIX/.update-timestamp" ]; then touch "$WINEPREFIX/.cb-ready" || true; fi
     fi
+    CB_WINESERVER=""  # stopped once, by the first call
   fi
-  [ -n "${CB_XVFB_PID:-}" ] && kill "$CB_XVFB_PID" 2>/dev/null
+  if [ -n "${CB_XVFB_PID:-}" ]; then kill "$CB_XVFB_PID" 2>/dev/null || true; fi
   CB_XVFB_PID=""
-  return 0
+  cb_qemu_on
 }
 
 cb_wait() {  # SECONDS WHAT COMMAND...: polls COMMAND until it succeeds

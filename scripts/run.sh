@@ -22,6 +22,5 @@ ChordBell runs on the virtual display $DISPLAY (no display was given).
 Its saved list: $run_dir/data.ini
 MSG
 fi
-trap cb_wine_stop EXIT
 cd "$run_dir"
 "$CB_WINE" "$CB_BUILD/x86_64/chordbell.exe"

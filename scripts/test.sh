@@ -45,7 +45,7 @@ run_gtest() {  # NAME LOG COMMAND...
     fails=1
   fi
   [ "$fails" -eq 0 ] ||
-    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:' | head -20 | sed 's/^/     /'
+    tr -d '\r' < "$log" | grep -E '^\[  FAILED  \]|Failure|error:|Sanitizer:' | head -20 | sed 's/^/     /'
   record "$name" $((ran > fails ? ran - fails : 0)) "$fails"
   [ "$fails" -eq 0 ]
 }
@@ -88,11 +88,11 @@ for fuzzer in "$build"/native/fuzz_*; do
   name=$(basename "$fuzzer")
   corpus=$build/fuzz-corpus/$name
   mkdir -p "$corpus"
-  if "$fuzzer" -max_total_time="${CB_FUZZ_SECONDS:-15}" -max_len=4096 -print_final_stats=1 "$corpus" \
-       > "$logs/$name.log" 2>&1; then
+  if "$fuzzer" -max_total_time="${CB_FUZZ_SECONDS:-15}" -max_len=4096 -print_final_stats=1 \
+       -artifact_prefix="$logs/$name-" "$corpus" > "$logs/$name.log" 2>&1; then
     record "$name ($(grep -o 'stat::number_of_executed_units: [0-9]*' "$logs/$name.log" | grep -o '[0-9]*$' || echo '?') runs)" 1 0
   else
-    tail -20 "$logs/$name.log" | sed 's/^/     /'
+    grep -E 'ERROR:|runtime error:|SUMMARY:|Test unit written' "$logs/$name.log" | head -20 | sed 's/^/     /'
     record "$name" 0 1
   fi
 done

@@ -5,7 +5,8 @@
 #include <cstdint>
 #include <string>
 
-// 15 significant digits; whole numbers up to 1999999 in magnitude give plain decimal digits.
+// 15 significant digits. Every 32-bit whole number gives plain decimal digits; not every larger
+// one does (8623345148 gives "8623345147.99999").
 std::string NumberToText(double value);
 
 // Reads a decimal, "&H" hexadecimal or "&O" octal number from the start of text; never fails.

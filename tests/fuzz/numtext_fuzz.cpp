@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::memcpy(&number, data, size < sizeof number ? size : sizeof number);
     const std::string text = NumberToText(number);
     const bool sound = !std::isfinite(number) ? text == (std::isnan(number) ? "nan" : number < 0 ? "-inf" : "inf")
-                       : std::fabs(number) <= 1999999 && number == std::trunc(number)
+                       : std::fabs(number) <= 2147483648.0 && number == std::trunc(number)
                            ? text == std::to_string(static_cast<long>(number))
                            : IsSoundText(number, text);
     if (std::memcmp(block.data(), data, size) != 0 || std::isnan(value) || !sound ||

@@ -80,7 +80,7 @@ void SetFields(const Row& row) {
 // Every editing command on four rows, from the state given: the box it shows (answered as given),
 // then the rows, the fields and whether registration is on. Add needs registration, Key 1 and a
 // path, stores an empty Key 2 as -1 and adds on top; Edit and Delete take the topmost selected
-// row, Edit asking first while registration is on; Reset asks.
+// row, Edit asking first while registration is on; Reset asks; the menu's Clear takes every row.
 TEST(MainWindow, EditingCommandsActOnTheSelectionOrSayWhatIsMissing) {
     const Rows four = {{"1", "-1", "a"}, {"2", "-1", "b"}, {"3", "-1", "c"}, {"4", "-1", "d"}};
     const Row typed = {"17", "", "C:\\t.wav"}, none = {"", "", ""};
@@ -99,7 +99,8 @@ TEST(MainWindow, EditingCommandsActOnTheSelectionOrSayWhatIsMissing) {
         {IDC_DELETE_BUTTON, false, {2, 1}, "確認", IDOK, nullptr, without(1), typed, false},
         {IDC_DELETE_BUTTON, false, {}, "確認", IDOK, nullptr, four, typed, false},
         {IDC_RESET_BUTTON, true, {}, "確認", IDCANCEL, "入力項目をリセットします。よろしいですか？", four, typed, true},
-        {IDC_RESET_BUTTON, true, {}, "確認", IDOK, "入力項目をリセットします。よろしいですか？", four, none, true}};
+        {IDC_RESET_BUTTON, true, {}, "確認", IDOK, "入力項目をリセットします。よろしいですか？", four, none, true},
+        {IDM_CLEAR_LIST, true, {2}, "", IDOK, nullptr, {}, typed, true}};
     for (const auto& c : cases) {
         ResetMainWindow();
         FillList(four);
@@ -114,6 +115,16 @@ TEST(MainWindow, EditingCommandsActOnTheSelectionOrSayWhatIsMissing) {
         EXPECT_EQ(ListRows(Control(IDC_SOUND_LIST)), c.rows) << &c - cases;
         EXPECT_EQ(Fields(AppWindow()), c.fields) << &c - cases;
         EXPECT_EQ(IsDlgButtonChecked(AppWindow(), IDC_REGISTER_TOGGLE) && IsWindowEnabled(Control(IDC_ADD_BUTTON)), c.modeAfter);
+    }
+}
+
+// A letter typed into a key field would make a key that reads as 0 and never plays.
+TEST(MainWindow, KeyFieldsTakeDigitsOnly) {
+    ResetMainWindow();
+    Click(IDC_REGISTER_TOGGLE);
+    for (int id : {IDC_KEY1_EDIT, IDC_KEY2_EDIT}) {
+        for (char typed : {'A', '7', 'z'}) SendMessageA(Control(id), WM_CHAR, static_cast<WPARAM>(typed), 1);
+        EXPECT_EQ(Text(Control(id)), "7") << id;
     }
 }
 
