@@ -167,8 +167,8 @@ TEST(SavedListAtStart, AHeldFileIsWaitedForOrKept) {
 
 std::string g_atReplace[2];  // data.ini and the temporary file, as a crash there would leave them
 
-// The new text goes to data.ini.tmp first, which then replaces the file; a read-only data.ini
-// or one that cannot be read is left as it was.
+// The new text goes to data.ini.tmp first, which then replaces the file; a read-only data.ini,
+// or one that cannot be read at the save, is left as it was.
 TEST_F(SavedList, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
     WriteBytes(path_ + ".tmp", "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=1");  // left by a save cut short
     Load(kExample);
@@ -186,9 +186,12 @@ TEST_F(SavedList, ASaveReplacesTheFileWholeOrLeavesItAsItWas) {
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_FALSE(SaveSoundList());
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    HANDLE locked = CreateFileA(path_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    // Held without read sharing by a program that lets go a moment later, before the replace.
+    static HANDLE held;
+    held = CreateFileA(path_.c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    g_beforeSavedListReplace = [](const char*) { CloseHandle(held), held = nullptr; };
     EXPECT_FALSE(SaveSoundList());
-    CloseHandle(locked);
+    if (held) CloseHandle(held);
     EXPECT_EQ(ReadBytes(path_), kSwapped);
     EXPECT_FALSE(Exists(path_ + ".tmp"));
 }
