@@ -191,19 +191,4 @@ TEST(SecondCopy, OnTheSameFileShowsTheFirstAndEnds) {
     }
 }
 
-TEST(SecondCopy, InAnotherFolderRunsBesideTheFirst) {
-    const std::string folders[] = {MakeTempDir("beside"), MakeTempDir("beside")};
-    WriteBytes(folders[1] + "\\data.ini", "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=1\r\n[LIST1]\r\nkey1=2\r\n");
-    Program first(folders[0]);
-    ASSERT_TRUE(WaitForWindow(first));
-    Program second(folders[1]);
-    ASSERT_TRUE(WaitForWindow(second));
-    EXPECT_EQ(Send(second.Item(IDC_SOUND_LIST), LVM_GETITEMCOUNT), 2);
-    for (Program* copy : {&first, &second}) PostMessageA(copy->window, WM_CLOSE, 0, 0);
-    for (Program* copy : {&first, &second}) EXPECT_EQ(ExitCode(*copy), 0u);
-    EXPECT_EQ(ReadBytes(folders[0] + "\\data.ini"), "[LISTNUM]\r\nLIST=0\r\n");
-    EXPECT_EQ(ReadBytes(folders[1] + "\\data.ini"), "[LISTNUM]\r\nLIST=2\r\n[LIST0]\r\nkey1=2\r\nkey2=88\r\npath=Beep\r\n"
-                                                    "[LIST1]\r\nkey1=1\r\nkey2=88\r\npath=Beep\r\n");
-}
-
 }  // namespace
