@@ -144,8 +144,10 @@ TEST(SavedListEncoding, CodePage932IsNotTakenForUtf8) {
 
 // Copies started in two folders run side by side, each on its own data.ini, which a backup tool
 // or a virus scan holds at start: after a short hold the first loads it; after a long one the
-// second starts empty, and neither log-off nor a close the user does not confirm replaces it.
-TEST(SecondCopy, InAnotherFolderRunsBesideTheFirst) {
+// second starts empty, and neither log-off nor a close the user does not confirm replaces it. A
+// third on the first's data.ini (its folder named in another case) opens no window: it brings
+// the first out of the tray to the front and ends with 0.
+TEST(SecondCopy, RunsBesideTheFirstInAnotherFolderAndHandsOverInTheSame) {
     const std::string folders[] = {MakeTempDir("beside"), MakeTempDir("beside")};
     HANDLE held[2] = {};
     for (int i : {0, 1}) {
@@ -160,6 +162,19 @@ TEST(SecondCopy, InAnotherFolderRunsBesideTheFirst) {
     ASSERT_TRUE(WaitForWindow(first));
     EXPECT_EQ(ListRows(first.Item(IDC_SOUND_LIST)), (Rows{kBell, {"17", "88", "C:\\sounds\\alarm.wav"}}));
     EXPECT_EQ(Send(second.Item(IDC_SOUND_LIST), LVM_GETITEMCOUNT), 0);
+    PostMessageA(first.window, WM_COMMAND, IDM_STORE_IN_TRAY, 0);
+    ASSERT_TRUE(PumpUntil([&] { return TrayIcon(first.window); }));
+    std::string sameFolder = folders[0];
+    Program third(CharUpperA(&sameFolder[0]));
+    bool windowed = false;
+    DWORD code = STILL_ACTIVE;
+    PumpUntil([&] {
+        windowed = windowed || ShownWindow(third.process.dwProcessId, "NORMAL0", nullptr);
+        return GetExitCodeProcess(third.process.hProcess, &code) && code != STILL_ACTIVE;
+    });
+    EXPECT_TRUE(code == 0 && !windowed) << code;
+    EXPECT_TRUE(PumpUntil([&] { return IsWindowVisible(first.window) && GetForegroundWindow() == first.window; }));
+    EXPECT_FALSE(TrayIcon(first.window));
     Send(second.window, WM_ENDSESSION, TRUE);
     BoxAnswerer box("確認", 0);
     for (Program* copy : {&first, &second}) PostMessageA(copy->window, WM_CLOSE, 0, 0);
