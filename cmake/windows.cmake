@@ -77,6 +77,17 @@ if(CB_TESTS)
   target_compile_definitions(wine_tests PRIVATE CB_UNDER_WINE=1)
 endif()
 
+# Planted beside the program by the story test; each leaves a mark when it is loaded.
+if(CB_TESTS)
+  foreach(dll WINMM COMCTL32)
+    add_library(standin_${dll} SHARED tests/wine/standin/standin.cpp)
+    set_target_properties(standin_${dll} PROPERTIES PREFIX "" OUTPUT_NAME ${dll}
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+    target_link_options(standin_${dll} PRIVATE -Wl,--kill-at ${CB_STATIC_LINK})
+    add_dependencies(wine_tests standin_${dll})
+  endforeach()
+endif()
+
 # The benchmark tools, one program started by scripts/bench-*.sh; only those scripts ask for it.
 if(CB_BENCH)
   file(GLOB CB_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/bench/wine/*.cpp)
