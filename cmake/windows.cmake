@@ -28,11 +28,40 @@ file(GLOB CB_CORE_SOURCES CONFIGURE_DEPENDS
   ${CMAKE_SOURCE_DIR}/tray/*.cpp
   ${CMAKE_SOURCE_DIR}/about/*.cpp)
 
+# WINMM and COMCTL32 are no known DLLs: imported the plain way, Windows would load a file of
+# that name from the program's folder first. So they are delay-loaded, at their first call, after
+# WinMain has limited the DLL search to System32 (app/main.cpp). COMDLG32 and SHELL32 are known
+# DLLs, which Windows takes from System32 with their own imports; Wine's copies import COMCTL32
+# by the usual search, so they wait too. GNU ld 2.40 leaves the load configuration's directory
+# empty: DependentLoadFlags, which would cover plain imports from Windows 10 1607 on, is out of reach.
+function(cb_delay_import_library dll)  # ARGN: FUNCTION@ARGUMENT_BYTES (the 32-bit name)...
+  set(base ${CMAKE_BINARY_DIR}/delayimp/${dll})
+  list(JOIN ARGN "\n" exports)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    string(REGEX REPLACE "@[0-9]+" "" exports "${exports}")
+  else()
+    # ld drops the 32-bit stubs that nothing calls by name, and with them the code that loads
+    # the DLL, which the import address table points to.
+    list(TRANSFORM ARGN PREPEND "-Wl,--undefined=_")
+    set(CB_DELAY_STUBS ${CB_DELAY_STUBS} ${ARGN} PARENT_SCOPE)
+  endif()
+  file(CONFIGURE OUTPUT ${base}.def CONTENT "LIBRARY ${dll}\nEXPORTS\n${exports}\n")
+  add_custom_command(OUTPUT ${base}.a DEPENDS ${base}.def VERBATIM
+    COMMAND ${CMAKE_DLLTOOL} --kill-at --input-def ${base}.def --output-delaylib ${base}.a)
+  set(CB_DELAY_LIBS ${CB_DELAY_LIBS} ${base}.a PARENT_SCOPE)
+endfunction()
+cb_delay_import_library(WINMM.dll PlaySoundA@12)
+cb_delay_import_library(COMCTL32.dll InitCommonControlsEx@4)
+cb_delay_import_library(COMDLG32.dll GetOpenFileNameA@4)
+cb_delay_import_library(SHELL32.dll ShellExecuteA@24 Shell_NotifyIconA@8)
+add_custom_target(delay_imports DEPENDS ${CB_DELAY_LIBS})
+
 # Objects rather than an archive, so that the program's WinMain is linked like everything else;
 # a test program has a main() of its own and never calls it.
 add_library(chordbell_core OBJECT ${CB_CORE_SOURCES})
+add_dependencies(chordbell_core delay_imports)
 target_link_libraries(chordbell_core PUBLIC chordbell_portable
-  comctl32 comdlg32 shell32 winmm gdi32 user32 kernel32)
+  ${CB_DELAY_LIBS} ${CB_DELAY_STUBS} gdi32 user32 kernel32)
 
 add_executable(chordbell WIN32 resources/chordbell.rc)
 set_target_properties(chordbell PROPERTIES LINKER_LANGUAGE CXX)
@@ -57,6 +86,17 @@ if(CB_TESTS)
   file(GLOB CB_WINE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/wine/*.cpp ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
   add_executable(wine_tests ${CB_WINE_TESTS} resources/chordbell.rc)
   target_link_libraries(wine_tests PRIVATE chordbell_core gtest_main ${CB_STATIC_LINK})
+endif()
+
+# Planted beside the program by the story test; each leaves a mark when it is loaded.
+if(CB_TESTS)
+  foreach(dll WINMM COMCTL32)
+    add_library(standin_${dll} SHARED tests/wine/standin/standin.cpp)
+    set_target_properties(standin_${dll} PROPERTIES PREFIX "" OUTPUT_NAME ${dll}
+      RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/standin)
+    target_link_options(standin_${dll} PRIVATE -Wl,--kill-at ${CB_STATIC_LINK})
+    add_dependencies(wine_tests standin_${dll})
+  endforeach()
 endif()
 
 # The benchmark tools, one program started by scripts/bench-*.sh; only those scripts ask for it.

@@ -243,14 +243,13 @@ inline void FillList(const Rows& rows) {
     for (auto row = rows.rbegin(); row != rows.rend(); ++row) InsertEntryRow((*row)[0].c_str(), (*row)[1].c_str(), (*row)[2].c_str());
 }
 
-// The real program, chordbell.exe beside this test program, in a process of its own; ended with
-// the test that started it if it still runs then.
+// The real program, chordbell.exe beside this test program (found first in its own folder) or the
+// command given, in a process of its own; ended with the test that started it if it still runs then.
 struct Program {
-    explicit Program(const std::string& folder) {
-        char command[] = "chordbell.exe";  // found first in this program's own folder
+    explicit Program(const std::string& folder, std::string command = "chordbell.exe") {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
-        CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
+        CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &startup, &process);
     }
     ~Program() { TerminateProcess(process.hProcess, 99); }
     Program(const Program&) = delete;
@@ -260,6 +259,18 @@ struct Program {
     PROCESS_INFORMATION process = {};
     HWND window = nullptr;
 };
+
+// chordbell.exe copied into a folder of its own, as from a download, with stand-ins for WINMM.DLL and
+// COMCTL32.DLL (tests/wine/standin) beside it and in its start folder; Windows' search order forced for
+// them by Wine's per-program overrides, as a child would not see a changed WINEDLLOVERRIDES.
+inline std::string PlantedCopy(const std::string& startFolder, std::vector<std::string>* planted) {
+    const std::string built(_pgmptr, strrchr(_pgmptr, '\\')), folder = MakeTempDir("download");
+    CopyFileA((built + "\\chordbell.exe").c_str(), (folder + "\\chordbell.exe").c_str(), FALSE);
+    for (const std::string& to : {folder, startFolder}) for (const char* dll : {"\\WINMM.DLL", "\\COMCTL32.DLL"})
+        planted->push_back(to + dll), CopyFileA((built + "\\standin" + dll).c_str(), (to + dll).c_str(), FALSE);
+    for (const char* dll : {"winmm", "comctl32"}) RegSetKeyValueA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\chordbell.exe\\DllOverrides", dll, REG_SZ, "n,b", 4);
+    return "\"" + folder + "\\chordbell.exe\"";  // the copy's command
+}
 
 inline HWND ShownWindow(DWORD pid, const char* className, const char* title) {
     for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, className, title)) != nullptr;) {

@@ -1,6 +1,7 @@
 // The real chordbell.exe in a process of its own, driven from this one as a user and the shell
 // would: keys pressed anywhere with SendInput, window texts, list-view messages, the capture
 // file. Both builds run the story; the 32-bit one so reaches every structure whose size differs.
+// It runs from a download folder where DLLs named like system ones lie, none of which may load.
 #include "tests/wine/harness.h"
 
 #include <gtest/gtest.h>
@@ -75,8 +76,10 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     const std::string folder = MakeTempDir("story"), ini = folder + "\\data.ini";
     int chord = 0, edited = 0;
     const std::string chordWav = NewSound(&chord), editedWav = NewSound(&edited);
-    Program p(folder);
-    ASSERT_TRUE(WaitForWindow(p, kStartMs)) << "no main window";
+    std::vector<std::string> planted;
+    Program p(folder, PlantedCopy(folder, &planted));
+    const auto noneLoaded = [&] { return std::none_of(planted.begin(), planted.end(), [](auto& dll) { return Exists(dll + ".loaded"); }); };
+    ASSERT_TRUE(WaitForWindow(p, kStartMs) && noneLoaded()) << "no main window, or a planted DLL loaded";
     const HWND list = p.Item(IDC_SOUND_LIST);
     EXPECT_EQ(Send(list, LVM_GETITEMCOUNT), 0);
 
@@ -161,6 +164,7 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     KeyDown(VK_MENU), Type(VK_F4), KeyUp(VK_MENU);
     EXPECT_EQ(ExitCode(p, kStepMs), 0u);
     EXPECT_EQ(ReadBytes(ini), "[LISTNUM]\r\nLIST=0\r\n[LIST0]\r\nkey1=75\r\nkey2=74\r\npath=" + chordWav + "\r\n");
+    EXPECT_TRUE(noneLoaded());
 }
 
 }  // namespace
