@@ -82,16 +82,15 @@ TEST(IniWrite, ChangesOnlyWhatItMustAndEndsEveryLineWithCrLf) {
     }
 }
 
-// Notepad's UTF-8 carries no mark: only strict UTF-8 with a byte above 7F is taken for it ("U"). The
-// third is the second in code page 932; then overlong, surrogate, beyond U+10FFFF, cut short.
+// Notepad's UTF-8 carries no mark: only strict UTF-8 with a byte above 7F is taken for it, not code
+// page 932 (the third), nor an overlong form, a surrogate, a code beyond U+10FFFF or a cut sequence.
 TEST(IniEncoding, UnmarkedTextIsUtf8OnlyWhereItIsStrictUtf8) {
     std::string found;
     size_t mark = 9;
-    for (const char* text : {"key1=17", "\xE9\x9F\xB3\\\xE3\x83\x89.wav", "\x89\xB9\\\x83\x68.wav", "\xF0\x9F\x94\x94",
-                             "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xE3\x83"}) {
+    for (const char* text : {"k=1", "\xE9\x9F\xB3\\\xE3\x83\x89", "\x89\xB9\\\x83\x68", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "a\xE3\x83"}) {
         found += DetectIniTextEncoding(text, &mark) == IniTextEncoding::Utf8 ? "U" : "-";
     }
-    EXPECT_EQ(found + std::to_string(mark), "-U-U-----0");
+    EXPECT_EQ(found + std::to_string(mark), "-U-----0");
 }
 
 }  // namespace

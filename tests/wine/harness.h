@@ -260,9 +260,8 @@ struct Program {
     HWND window = nullptr;
 };
 
-// chordbell.exe copied into a folder of its own, as from a download, with stand-ins for WINMM.DLL and
-// COMCTL32.DLL (tests/wine/standin) beside it and in its start folder; Windows' search order forced for
-// them by Wine's per-program overrides, as a child would not see a changed WINEDLLOVERRIDES.
+// chordbell.exe copied into a download folder, stand-ins for WINMM.DLL and COMCTL32.DLL beside it and in
+// its start folder, Windows' search order forced for them (a child would not see WINEDLLOVERRIDES).
 inline std::string PlantedCopy(const std::string& startFolder, std::vector<std::string>* planted) {
     const std::string built(_pgmptr, strrchr(_pgmptr, '\\')), folder = MakeTempDir("download");
     CopyFileA((built + "\\chordbell.exe").c_str(), (folder + "\\chordbell.exe").c_str(), FALSE);

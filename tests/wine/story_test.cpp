@@ -104,6 +104,9 @@ TEST(Story, AUsersSessionFromFirstStartToExit) {
     Send(p.Item(IDC_ADD_BUTTON), BM_CLICK);
     EXPECT_TRUE(Fields(p.window) == Row({"", "", ""}) && !IsWindowEnabled(p.Item(IDC_KEY1_EDIT)));
     EXPECT_EQ(ListRows(list), (Rows{{"75", "74", chordWav}}));
+    Capture preview;  // a double-click on the row plays it
+    SelectRow(list, 0), Send(list, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(WaitFor([&] { return preview.Count(chord) == 1; }));
     ASSERT_TRUE(HoldUntilPlayed({'J', 'K'}, chord));
     Send(p.window, WM_ENDSESSION, TRUE);  // logging off ends the program without a close
     const std::string saved = "[LISTNUM]\r\nLIST=1\r\n[LIST0]\r\nkey1=75\r\nkey2=74\r\npath=" + chordWav + "\r\n";
