@@ -1,6 +1,5 @@
 #include "about/about.h"
 
-
 #include "app/app.h"
 #include "chordbell_version.h"
 
