@@ -82,7 +82,7 @@ void CreateControls(HWND parent, const ControlDef (&controls)[N], HFONT font) {
     CreateControls(parent, controls, N, font);
 }
 
-// Every request to the shell goes through this pointer, so that a test can see it without
+// Every ShellExecute request goes through this pointer, so that a test can see it without
 // starting Explorer or a browser.
 extern void (*g_shellExecute)(const char* file, const char* verb, const char* parameters);
 

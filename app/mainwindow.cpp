@@ -140,9 +140,13 @@ void CreateControls(HWND parent, const ControlDef* controls, size_t count, HFONT
     }
 }
 
-static void ShellExecuteNormal(const char* file, const char* verb, const char* parameters) {
+namespace {
+
+void ShellExecuteNormal(const char* file, const char* verb, const char* parameters) {
     ShellExecuteA(nullptr, verb, file, parameters, nullptr, SW_SHOWNORMAL);
 }
+
+}  // namespace
 
 void (*g_shellExecute)(const char* file, const char* verb, const char* parameters) = ShellExecuteNormal;
 

@@ -59,8 +59,8 @@ cb_wine_env() {  # PREFIX [win32]
 }
 
 # Wine ready to run programs: the prefix's environment, a display, the prefix created and its
-# server kept running. cb_wine_stop runs when the script ends, however it ends; a script that sets
-# an EXIT trap of its own calls cb_wine_stop in it.
+# server kept running. Its EXIT trap runs cb_wine_stop however the script ends and replaces any
+# trap set before; a script that needs one of its own sets it afterwards and calls cb_wine_stop in it.
 cb_wine_start() {  # PREFIX [win32]
   trap cb_wine_stop EXIT
   cb_wine_env "$@" && cb_display && cb_wine_boot

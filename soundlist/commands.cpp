@@ -91,9 +91,10 @@ void PutBackEntryUnderEdit() {
     g_editedRow = -1;
 }
 
+// The shared Windows folder: on a terminal server GetWindowsDirectory names a private one.
 std::string ExplorerPath() {
     char folder[MAX_PATH] = {};
-    GetWindowsDirectoryA(folder, MAX_PATH);
+    GetSystemWindowsDirectoryA(folder, MAX_PATH);
     return std::string(folder) + "\\explorer.exe";
 }
 
@@ -227,6 +228,7 @@ void ResetFields() {
         return;
     }
     EmptyEntryFields();
+    PutBackEntryUnderEdit();  // the edit is given up: the entry is back where it stood
     SetFocus(g_shared.mainWindow);
 }
 

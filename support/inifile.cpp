@@ -173,13 +173,6 @@ std::string EncodeValue(std::string_view value) {
     return Unquoted(Trimmed(kept)) == kept ? kept : '"' + kept + '"';
 }
 
-bool HasNonAscii(std::string_view bytes) {
-    for (char c : bytes) {
-        if (static_cast<unsigned char>(c) > 0x7F) return true;
-    }
-    return false;
-}
-
 // The length of the UTF-8 sequence that a byte starts, or 0 where no sequence starts with it.
 size_t Utf8Length(unsigned char lead) {
     if (lead < 0x80) return 1;
@@ -188,8 +181,11 @@ size_t Utf8Length(unsigned char lead) {
     return lead >= 0xF0 && lead <= 0xF4 ? 4 : 0;
 }
 
-// Strict UTF-8: no overlong form, no surrogate, nothing above U+10FFFF, no sequence cut short.
-bool IsValidUtf8(std::string_view bytes) {
+// Strict UTF-8 with a character of three bytes or more, as Japanese takes: no overlong form, no
+// surrogate, nothing above U+10FFFF, no sequence cut short. Two-byte forms alone do not count:
+// pairs of half-width katakana in code page 932 ("ﾈｺ" is C8 BA) make them.
+bool IsJapaneseUtf8(std::string_view bytes) {
+    bool wide = false;
     for (size_t i = 0, length; i < bytes.size(); i += length) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
         length = Utf8Length(lead);
@@ -203,8 +199,9 @@ bool IsValidUtf8(std::string_view bytes) {
         for (size_t k = 2; k < length; ++k) {
             if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
         }
+        wide = wide || length > 2;
     }
-    return true;
+    return wide;
 }
 
 }  // namespace
@@ -218,11 +215,10 @@ IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength
         *markLength = m.mark.size();
         return m.encoding;
     }
-    // Notepad saves UTF-8 without a mark. Code page 932 text with any Japanese in it is almost
-    // never valid UTF-8: its lead bytes 81-9F are continuation bytes there, and its kana pairs
-    // make no UTF-8 sequence.
+    // Notepad saves UTF-8 without a mark. Japanese in code page 932 is almost never valid UTF-8:
+    // its lead bytes 81-9F are continuation bytes there.
     *markLength = 0;
-    return HasNonAscii(bytes) && IsValidUtf8(bytes) ? IniTextEncoding::Utf8 : IniTextEncoding::Ansi;
+    return IsJapaneseUtf8(bytes) ? IniTextEncoding::Utf8 : IniTextEncoding::Ansi;
 }
 
 IniText::IniText() : sections_(1) { byName_.emplace("", 0); }

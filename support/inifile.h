@@ -11,8 +11,9 @@
 
 enum class IniTextEncoding { Ansi, Utf8, Utf16LE, Utf16BE };
 
-// A file's encoding: the one its first bytes mark; else UTF-8 where the bytes are valid UTF-8 and
-// not all ASCII (Notepad's way); else code page 932. *markLength gets the size of the mark.
+// A file's encoding: the one its first bytes mark; else UTF-8 where the bytes are valid UTF-8 with
+// a character of three bytes or more (Notepad's way with Japanese); else code page 932.
+// *markLength gets the size of the mark.
 IniTextEncoding DetectIniTextEncoding(std::string_view bytes, size_t* markLength);
 
 class IniText {

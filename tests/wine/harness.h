@@ -271,11 +271,11 @@ inline std::string PlantedCopy(const std::string& startFolder, std::vector<std::
     return "\"" + folder + "\\chordbell.exe\"";  // the copy's command
 }
 
-inline HWND ShownWindow(DWORD pid, const char* className, const char* title) {
+inline HWND ShownWindow(DWORD pid, const char* className, const char* title, bool shownOnly = true) {
     for (HWND found = nullptr; (found = FindWindowExA(nullptr, found, className, title)) != nullptr;) {
         DWORD owner = 0;
         GetWindowThreadProcessId(found, &owner);
-        if (owner == pid && IsWindowVisible(found)) return found;
+        if (owner == pid && (!shownOnly || IsWindowVisible(found))) return found;
     }
     return nullptr;
 }

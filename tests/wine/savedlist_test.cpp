@@ -93,25 +93,27 @@ TEST_F(SavedList, ACountBeyondTheBoundLoadsTheBound) {
 }
 
 // An entry that "リストの編集" took out stays in the saved list, where it stood, until its edited
-// version is added: through a save and a second edit. Clearing the list clears it too.
+// version is added: through a save and a second edit. A reset puts it back; clearing takes it too.
 TEST_F(SavedList, AnEditLeftUnfinishedLosesNoEntry) {
-    FillList({kAlarm, kBell});
-    for (int row : {0, 0}) {  // the second edit, on the bell, puts the alarm back first
-        SelectRow(List(), row);
+    FillList({{"1", "-1", "x"}, kAlarm, kBell});
+    SelectRow(List(), 1), Click(IDC_EDIT_BUTTON);  // the alarm; then the row above it goes
+    SelectRow(List(), 0), Click(IDC_DELETE_BUTTON);
+    for (int edit : {1, 2}) {  // a second edit, on the bell, puts the alarm back first
         BoxAnswerer box("確認", IDYES);
-        Click(IDC_EDIT_BUTTON);
+        if (edit == 2) SelectRow(List(), 0), Click(IDC_EDIT_BUTTON);
         ASSERT_TRUE(SaveSoundList());
         EXPECT_EQ(ReadBytes(path_), kExample);
     }
-    EXPECT_EQ(ListRows(List()), Rows{kAlarm});
     SetDlgItemTextA(AppWindow(), IDC_KEY1_EDIT, "113");
     Click(IDC_ADD_BUTTON);
     ASSERT_TRUE(SaveSoundList());
     Load(ReadBytes(path_));
-    EXPECT_EQ(ListRows(List()), (Rows{kAlarm, {"113", "-1", kBell[2]}}));
-    SelectRow(List(), 0);
-    Click(IDC_EDIT_BUTTON);
-    SendMessageA(AppWindow(), WM_COMMAND, IDM_CLEAR_LIST, 0);
+    for (int command : {int{IDC_RESET_BUTTON}, int{IDM_CLEAR_LIST}}) {  // a reset puts the alarm back; clearing takes it
+        EXPECT_EQ(ListRows(List()), (Rows{kAlarm, {"113", "-1", kBell[2]}}));
+        BoxAnswerer box("確認", 0);
+        SelectRow(List(), 0), Click(IDC_EDIT_BUTTON);
+        SendMessageA(AppWindow(), WM_COMMAND, command, 0);
+    }
     ASSERT_TRUE(SaveSoundList());
     EXPECT_EQ(ReadBytes(path_).substr(0, 19), "[LISTNUM]\r\nLIST=0\r\n");
 }
@@ -147,12 +149,11 @@ TEST(SavedListEncoding, CodePage932IsNotTakenForUtf8) {
 TEST(SecondCopy, RunsBesideTheFirstInAnotherFolderAndHandsOverInTheSame) {
     const std::string folders[] = {MakeTempDir("beside"), MakeTempDir("beside")};
     HANDLE held[2] = {};
-    for (int i : {0, 1}) {
-        WriteBytes(folders[i] + "\\data.ini", kExample);
+    for (int i : {0, 1}) WriteBytes(folders[i] + "\\data.ini", kExample),
         held[i] = CreateFileA((folders[i] + "\\data.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    }
     Program first(folders[0]), second(folders[1]);
-    Sleep(3000), CloseHandle(held[0]);
+    ASSERT_TRUE(PumpUntil([&] { return ShownWindow(first.process.dwProcessId, "NORMAL0", nullptr, false); }));
+    CloseHandle(held[0]);  // while the first loads, inside its window's creation
     ASSERT_TRUE(WaitForWindow(second));  // shown once its load has given up
     CloseHandle(held[1]);
     ASSERT_TRUE(WaitForWindow(first));
