@@ -249,10 +249,11 @@ void ExploreEntry() {
     if (row < 0) return;
     char path[PATH_TEXT_LIMIT] = {};
     GetListItemText(SoundListControl(), row, COLUMN_PATH, path, PATH_TEXT_LIMIT);
+    if (path[0] == '\0') return;  // its full form would be the current folder
     char full[2 * PATH_TEXT_LIMIT] = {};
     char* name = nullptr;  // found by the platform, which knows where a double-byte character ends
     const DWORD length = GetFullPathNameA(path, sizeof full, full, &name);
-    if (path[0] == '\0' || length == 0 || length >= sizeof full) return;
+    if (length == 0 || length >= sizeof full) return;
     const std::string folder = name != nullptr ? std::string(full, name) : std::string(full);
     const DWORD attributes = GetFileAttributesA(folder.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;

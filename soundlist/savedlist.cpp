@@ -46,16 +46,18 @@ ReadResult ReadWholeFile(const char* path, std::string* bytes) {
         }
     }
     LARGE_INTEGER size = {};
-    bool read = GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileBytes;
-    if (read) {
+    ReadResult result = ReadResult::Failed;
+    if (GetFileSizeEx(file, &size) && size.QuadPart <= kMaxFileBytes) {
         bytes->resize(static_cast<size_t>(size.QuadPart));
         DWORD done = 0;
-        read = ReadFile(file, bytes->data(), static_cast<DWORD>(size.QuadPart), &done, nullptr) &&
-               done == size.QuadPart;
+        if (!ReadFile(file, bytes->data(), static_cast<DWORD>(size.QuadPart), &done, nullptr)) {
+            if (GetLastError() == ERROR_LOCK_VIOLATION) result = ReadResult::Held;  // a range another program locked
+        } else if (done == size.QuadPart) {
+            result = ReadResult::Read;
+        }
     }
-    const bool locked = !read && GetLastError() == ERROR_LOCK_VIOLATION;  // a range locked by another program
     CloseHandle(file);
-    return read ? ReadResult::Read : locked ? ReadResult::Held : ReadResult::Failed;
+    return result;
 }
 
 bool Unreadable(ReadResult result) { return result == ReadResult::Held || result == ReadResult::Failed; }
